@@ -1,0 +1,32 @@
+// Subscriber descriptors: four small code tables named in brackets.
+#include <cstdio>
+#include <cstring>
+
+#include "code_name.h"
+
+const CODE_NAME NumberTypeType[6] = {{0, "Undef"}, {1, "Local"}, {2, "Zone "},
+                                     {3, "Natnl"}, {4, "IntNt"}, {5, "Servc"}};
+const CODE_NAME NumberAbonentType[2] = {{0, "Lcl "}, {1, "Rmt "}};
+const CODE_NAME NumberFormatType[3] = {{0, "PBX "}, {1, "DMR "}, {2, "DTRAN"}};
+const CODE_NAME PlanNumberType[4] = {{0, "Undf_NT"}, {1, "Tlph_NT"}, {2, "Natn_NT"}, {3, "Prvt_NT"}};
+const CODE_NAME NumberPropertyType[4] = {{0, "Undef"}, {1, "Empty"}, {2, "Part "}, {3, "Full "}};
+
+const DESCRIPTION_TABLE CommonDescriptionTable[5] = {
+    {NumberTypeType, 6, ""}, {NumberAbonentType, 2, ""}, {NumberFormatType, 3, ""},
+    {PlanNumberType, 4, ""}, {NumberPropertyType, 4, ""},
+};
+
+const char* get_description_by_type(unsigned char kind, unsigned char code) {
+    if (kind >= sizeof CommonDescriptionTable / sizeof CommonDescriptionTable[0]) return "";
+    const DESCRIPTION_TABLE& row = CommonDescriptionTable[kind];
+    return paketlog::detail::find_name(row.table, row.count, code, row.default_text);
+}
+
+char* abonenttype2str(SABONENT_TYPE* abonent_type, char* dst, unsigned short size) {
+    if (abonent_type == nullptr || dst == nullptr || size == 0) return const_cast<char*>("[?]");
+    std::memset(dst, 0, size);
+    std::snprintf(dst, size, "[%s:%s:%s:%s]", get_description_by_type(0, abonent_type->number_type),
+                  get_description_by_type(1, abonent_type->abonent), get_description_by_type(2, abonent_type->format),
+                  get_description_by_type(3, abonent_type->plan));
+    return dst;
+}
