@@ -15,6 +15,12 @@ namespace detail {
 template <std::size_t N>
 struct Cp1251Text {
     char s[N];  // NUL-terminated; never longer than the UTF-8 source
+
+    constexpr std::size_t size() const {
+        std::size_t n = 0;
+        while (s[n] != '\0') ++n;
+        return n;
+    }
 };
 
 struct CodePointCp1251 {

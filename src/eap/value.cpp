@@ -1,0 +1,127 @@
+// One additional parameter, rendered through the host formatter.
+#include <cstring>
+
+#include "code_name.h"
+#include "eap/eap.h"
+#include "workspace.h"
+
+namespace paketlog {
+namespace detail {
+namespace {
+
+enum class Layout { Text, U8, U32, U32Pair, Rtp, Binary, Video, Number, EndpointType, Silent };
+
+// Value layouts of the types 160 to 180, in code order.
+constexpr Layout kLayouts[] = {
+    Layout::Text,    Layout::Text,   Layout::U8,     Layout::Text,         Layout::Silent, Layout::U8,
+    Layout::Silent,  Layout::Text,   Layout::Rtp,    Layout::U32,          Layout::Text,   Layout::U32,
+    Layout::U32Pair, Layout::Binary, Layout::Video,  Layout::Number,       Layout::Text,   Layout::EndpointType,
+    Layout::Text,    Layout::Text,   Layout::Silent,
+};
+constexpr unsigned char kFirstType = 160;
+
+constexpr std::size_t kRtpOffset = 6;  // u32 ID, u16 Dstn, then the RTP record
+
+// Bytes a layout reads at fixed offsets; a shorter value is not guessed at.
+constexpr unsigned fixed_size(Layout layout) {
+    switch (layout) {
+    case Layout::U8: case Layout::EndpointType: return 1;
+    case Layout::U32: return 4;
+    case Layout::U32Pair: return 8;
+    case Layout::Rtp: return kRtpOffset + sizeof(RTP_EXCH::sRTPExchParam);
+    case Layout::Video: return sizeof(Video_Exchange::ParamVideoRTP);
+    case Layout::Number: return sizeof(_PD_NUMBER);
+    default: return 0;
+    }
+}
+
+const CODE_NAME kEndpointTypes[] = {
+    {1, "ANALOG PORT"}, {2, "SIP TERM"},  {3, "ISDN TERM"},     {4, "IP_ISDN TERM"},
+    {129, "ANALOG SL"}, {130, "SIP SL"},  {131, "E1 SL"},       {132, "IP ISDN SL"},
+    {133, "SAT-R SL"},  {134, "SAT-L SL"}, {194, "DISP_CIRCLE"}, {195, "CALL_CENTRE"},
+    {196, "CIRCULAR_CALL"},
+};
+
+int render_text(char* dst, int size, const char* name, const unsigned char* value, unsigned length) {
+    const char* text = reinterpret_cast<const char*>(value);
+    if (std::memchr(text, 0, length) != nullptr) return tevo_snprintf(dst, size, "%s=%s; ", name, text);
+    // No NUL inside the value: show the value's bytes, as many as a parameter text holds.
+    char copy[sizeof Workspace::param_text];
+    const std::size_t n = length < sizeof copy - 1 ? length : sizeof copy - 1;
+    std::memcpy(copy, text, n);
+    copy[n] = '\0';
+    return tevo_snprintf(dst, size, "%s=%s; ", name, copy);
+}
+
+}  // namespace
+
+int render_param(Workspace& ws, char* dst, int size, const unsigned char* param) {
+    const unsigned char type = param[0];
+    const unsigned length = load_le16(param + 2);
+    const unsigned char* value = param + sizeof(_PD_ADD_PARAM_HEADER);
+    const char* name = get_name_add_param(type);
+    if (name == nullptr) {
+        tevo_snprintf(dst, size, "Unknown add param:Type=0x%02X Len=%u", type, length);
+        return 0;
+    }
+    const Layout layout = kLayouts[type - kFirstType];
+    if (length < fixed_size(layout)) {
+        tevo_snprintf(dst, size, "%s=[too short: Len=%u, needs %u]; ", name, length, fixed_size(layout));
+        return 1;
+    }
+    switch (layout) {
+    case Layout::Text:
+        render_text(dst, size, name, value, length);
+        break;
+    case Layout::U8:
+        tevo_snprintf(dst, size, "%s=%u; ", name, unsigned{value[0]});
+        break;
+    case Layout::U32:
+        tevo_snprintf(dst, size, "%s=%u; ", name, load_le32(value));
+        break;
+    case Layout::U32Pair:
+        tevo_snprintf(dst, size, "%s=%u:%u; ", name, load_le32(value), load_le32(value + 4));
+        break;
+    case Layout::Rtp: {
+        const char* rtp =
+            rtp_exch_param2str(ws, *reinterpret_cast<const RTP_EXCH::sRTPExchParam*>(value + kRtpOffset));
+        tevo_snprintf(dst, size, "%s: ID=%u Dstn=%u %s; ", name, load_le32(value), unsigned{load_le16(value + 4)},
+                      rtp);
+        break;
+    }
+    case Layout::Binary: {
+        const int n = tevo_snprintf(dst, size, "%s=", name);
+        dump2str(dst + n, size - n, value, length);
+        break;
+    }
+    case Layout::Video: {
+        const std::string text = reinterpret_cast<const Video_Exchange::ParamVideoRTP*>(value)->ToString();
+        tevo_snprintf(dst, size, "%s=%s", name, text.c_str());
+        break;
+    }
+    case Layout::Number: {
+        _PD_NUMBER* number = reinterpret_cast<_PD_NUMBER*>(const_cast<unsigned char*>(value));
+        const char* digits = number2str(ws, number, ws.number_text_a, sizeof ws.number_text_a, false);
+        const char* kind = abonenttype2str(&number->abonent_type, ws.type_text_a, sizeof ws.type_text_a);
+        tevo_snprintf(dst, size, "%s=%s Ka=%d %s; ", name, digits, int{number->category}, kind);
+        break;
+    }
+    case Layout::EndpointType:
+        tevo_snprintf(dst, size, "%s=%s; ", name, find_name(kEndpointTypes, value[0], "UNKNOWN"));
+        break;
+    case Layout::Silent:
+        break;
+    }
+    return 1;
+}
+
+}  // namespace detail
+}  // namespace paketlog
+
+int get_eap_value(paketlog::Workspace& ws, char* dst, int size, _PD_ADD_PARAM_HEADER* param) {
+    return paketlog::detail::render_param(ws, dst, size, reinterpret_cast<const unsigned char*>(param));
+}
+
+int get_eap_value(char* dst, int size, _PD_ADD_PARAM_HEADER* param) {
+    return get_eap_value(paketlog::detail::g_workspace, dst, size, param);
+}
