@@ -1,0 +1,183 @@
+#include "capture_writer.h"
+
+namespace paketlog {
+namespace tool {
+namespace {
+
+void put16be(Bytes& out, unsigned v) {
+    out.push_back(static_cast<unsigned char>(v >> 8));
+    out.push_back(static_cast<unsigned char>(v));
+}
+void put16le(Bytes& out, unsigned v) {
+    out.push_back(static_cast<unsigned char>(v));
+    out.push_back(static_cast<unsigned char>(v >> 8));
+}
+void put32le(Bytes& out, unsigned long v) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<unsigned char>(v >> (8 * i)));
+}
+void set16be(Bytes& out, std::size_t at, unsigned v) {
+    out[at] = static_cast<unsigned char>(v >> 8);
+    out[at + 1] = static_cast<unsigned char>(v);
+}
+
+// Internet checksum over the 16-bit big-endian words of the pieces.
+unsigned long sum_words(const unsigned char* p, std::size_t n, unsigned long sum) {
+    for (std::size_t i = 0; i + 1 < n; i += 2) sum += static_cast<unsigned long>(p[i] << 8 | p[i + 1]);
+    if (n % 2 != 0) sum += static_cast<unsigned long>(p[n - 1] << 8);
+    return sum;
+}
+unsigned fold(unsigned long sum) {
+    while (sum >> 16) sum = (sum & 0xFFFF) + (sum >> 16);
+    return static_cast<unsigned>(~sum & 0xFFFF);
+}
+
+const unsigned char kIPv4Src[4] = {192, 0, 2, 10};
+const unsigned char kIPv4Dst[4] = {192, 0, 2, 20};
+const unsigned char kIPv6Src[16] = {0x20, 0x01, 0x0d, 0xb8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x10};
+const unsigned char kIPv6Dst[16] = {0x20, 0x01, 0x0d, 0xb8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x20};
+const unsigned char kMacSrc[6] = {0x02, 0, 0, 0, 0, 0x0a};
+const unsigned char kMacDst[6] = {0x02, 0, 0, 0, 0, 0x14};
+
+Bytes ip_packet(const UdpFlow& flow, const Bytes& payload) {
+    const std::size_t udp_length = 8 + payload.size();
+    Bytes udp;
+    put16be(udp, flow.src_port);
+    put16be(udp, flow.dst_port);
+    put16be(udp, static_cast<unsigned>(udp_length));
+    put16be(udp, 0);
+    udp.insert(udp.end(), payload.begin(), payload.end());
+
+    const unsigned char* src = flow.ipv6 ? kIPv6Src : kIPv4Src;
+    const unsigned char* dst = flow.ipv6 ? kIPv6Dst : kIPv4Dst;
+    const std::size_t address_size = flow.ipv6 ? 16 : 4;
+    unsigned long pseudo = sum_words(src, address_size, 0);
+    pseudo = sum_words(dst, address_size, pseudo);
+    pseudo += 17 + udp_length;
+    unsigned checksum = fold(sum_words(udp.data(), udp.size(), pseudo));
+    if (checksum == 0) checksum = 0xFFFF;
+    set16be(udp, 6, checksum);
+
+    Bytes ip;
+    if (flow.ipv6) {
+        put16be(ip, 0x6000);
+        put16be(ip, 0);
+        put16be(ip, static_cast<unsigned>(udp_length));
+        ip.push_back(17);  // next header: UDP
+        ip.push_back(64);  // hop limit
+    } else {
+        ip.push_back(0x45);
+        ip.push_back(0);
+        put16be(ip, static_cast<unsigned>(20 + udp_length));
+        put16be(ip, 0x1234);  // identification
+        put16be(ip, 0x4000);  // don't fragment
+        ip.push_back(64);     // time to live
+        ip.push_back(17);     // protocol: UDP
+        put16be(ip, 0);
+    }
+    ip.insert(ip.end(), src, src + address_size);
+    ip.insert(ip.end(), dst, dst + address_size);
+    if (!flow.ipv6) set16be(ip, 10, fold(sum_words(ip.data(), ip.size(), 0)));
+    ip.insert(ip.end(), udp.begin(), udp.end());
+    return ip;
+}
+
+}  // namespace
+
+Bytes udp_frame(LinkLayer link, const UdpFlow& flow, const Bytes& payload) {
+    const unsigned ethertype = flow.ipv6 ? 0x86DD : 0x0800;
+    Bytes frame;
+    switch (link) {
+    case LinkLayer::Ethernet:
+        frame.insert(frame.end(), kMacDst, kMacDst + 6);
+        frame.insert(frame.end(), kMacSrc, kMacSrc + 6);
+        if (flow.vlan != 0) {
+            put16be(frame, 0x8100);
+            put16be(frame, flow.vlan);
+        }
+        put16be(frame, ethertype);
+        break;
+    case LinkLayer::LinuxCooked:
+        put16be(frame, 4);  // sent by us
+        put16be(frame, 1);  // ARPHRD_ETHER
+        put16be(frame, 6);
+        frame.insert(frame.end(), kMacSrc, kMacSrc + 6);
+        put16be(frame, 0);
+        put16be(frame, ethertype);
+        break;
+    case LinkLayer::LinuxCooked2:
+        put16be(frame, ethertype);
+        put16be(frame, 0);
+        frame.insert(frame.end(), {0, 0, 0, 2});  // interface index
+        put16be(frame, 1);                        // ARPHRD_ETHER
+        frame.push_back(4);                       // sent by us
+        frame.push_back(6);
+        frame.insert(frame.end(), kMacSrc, kMacSrc + 6);
+        put16be(frame, 0);
+        break;
+    }
+    const Bytes ip = ip_packet(flow, payload);
+    frame.insert(frame.end(), ip.begin(), ip.end());
+    if (link == LinkLayer::Ethernet && frame.size() < 60) frame.resize(60, 0);
+    return frame;
+}
+
+Bytes pcap_file(int link_type, const std::vector<CapturedFrame>& frames) {
+    Bytes out;
+    put32le(out, 0xA1B2C3D4);
+    put16le(out, 2);
+    put16le(out, 4);
+    put32le(out, 0);  // time zone
+    put32le(out, 0);  // accuracy
+    put32le(out, 65535);
+    put32le(out, static_cast<unsigned long>(link_type));
+    for (const CapturedFrame& f : frames) {
+        put32le(out, static_cast<unsigned long>(f.seconds));
+        put32le(out, static_cast<unsigned long>(f.microseconds));
+        put32le(out, f.bytes.size());
+        put32le(out, f.bytes.size());
+        out.insert(out.end(), f.bytes.begin(), f.bytes.end());
+    }
+    return out;
+}
+
+Bytes pcapng_file(int link_type, const std::vector<CapturedFrame>& frames) {
+    Bytes out;
+    // Section header block.
+    put32le(out, 0x0A0D0D0A);
+    put32le(out, 28);
+    put32le(out, 0x1A2B3C4D);
+    put16le(out, 1);
+    put16le(out, 0);
+    put32le(out, 0xFFFFFFFF);  // section length: not given
+    put32le(out, 0xFFFFFFFF);
+    put32le(out, 28);
+    // Interface description block; time stamps in microseconds, the default.
+    put32le(out, 1);
+    put32le(out, 20);
+    put16le(out, static_cast<unsigned>(link_type));
+    put16le(out, 0);
+    put32le(out, 65535);
+    put32le(out, 20);
+    // One enhanced packet block per frame.
+    for (const CapturedFrame& f : frames) {
+        const std::size_t padded = (f.bytes.size() + 3) / 4 * 4;
+        const std::size_t block = 32 + padded;
+        const unsigned long long stamp =
+            static_cast<unsigned long long>(f.seconds) * 1000000ULL + static_cast<unsigned long long>(f.microseconds);
+        const std::size_t start = out.size();
+        put32le(out, 6);
+        put32le(out, block);
+        put32le(out, 0);  // interface 0
+        put32le(out, static_cast<unsigned long>(stamp >> 32));
+        put32le(out, static_cast<unsigned long>(stamp & 0xFFFFFFFFULL));
+        put32le(out, f.bytes.size());
+        put32le(out, f.bytes.size());
+        out.insert(out.end(), f.bytes.begin(), f.bytes.end());
+        out.resize(start + 28 + padded, 0);
+        put32le(out, block);
+    }
+    return out;
+}
+
+}  // namespace tool
+}  // namespace paketlog

@@ -1,0 +1,210 @@
+// paketlog: decodes signalling packets from hex traces, raw packet files and
+// UDP captures into operator or test-call log lines.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "capture_reader.h"
+#include "hex_trace.h"
+#include "json_text.h"
+#include "options.h"
+#include "packet_line.h"
+#include "packet_shape.h"
+#include "paketlog.h"
+#include "text_utf8.h"
+#include "udp_payload.h"
+
+namespace paketlog {
+namespace tool {
+namespace {
+
+constexpr const char* kStdinName = "<stdin>";
+
+// Where a packet came from, for the JSON object.
+struct Origin {
+    std::string source;
+    unsigned long line = 0;   // hex traces
+    unsigned long frame = 0;  // captures
+    long long seconds = 0;
+    long microseconds = 0;
+};
+
+class Decoder {
+public:
+    explicit Decoder(const Options& options) : options_(options) {
+        if (!options_.raw) utf8_ = std::make_unique<Cp1251ToUtf8>();
+    }
+
+    int run() {
+        if (options_.files.empty()) {
+            run_file("-");
+        } else {
+            for (const std::string& file : options_.files) run_file(file);
+        }
+        std::fflush(stdout);
+        if (std::ferror(stdout)) {
+            std::fprintf(stderr, "paketlog: error writing the output\n");
+            return 1;
+        }
+        return skipped_ ? 1 : 0;
+    }
+
+private:
+    void run_file(const std::string& path) {
+        const std::string name = path == "-" ? kStdinName : path;
+        switch (options_.input) {
+        case InputFormat::Hex: run_hex(path, name); break;
+        case InputFormat::Binary: run_binary(path, name); break;
+        case InputFormat::Pcap: run_pcap(path, name); break;
+        }
+    }
+
+    void report(const std::string& where, const std::string& what) {
+        std::fprintf(stderr, "paketlog: %s: %s\n", where.c_str(), what.c_str());
+        skipped_ = true;
+    }
+
+    void run_hex(const std::string& path, const std::string& name) {
+        std::ifstream file;
+        std::istream* in = &std::cin;
+        if (path != "-") {
+            file.open(path);
+            if (!file) return report(name, std::strerror(errno));
+            in = &file;
+        }
+        std::string text;
+        unsigned long number = 0;
+        while (std::getline(*in, text)) {
+            ++number;
+            HexLine line = parse_hex_line(text);
+            if (line.kind == HexLine::Kind::Error) {
+                report(name + ":" + std::to_string(number), line.error);
+            } else if (line.kind == HexLine::Kind::Packet) {
+                Origin origin;
+                origin.source = name;
+                origin.line = number;
+                emit(line.bytes, origin, "");
+            }
+        }
+        if (in->bad()) report(name, "read error");
+    }
+
+    void run_binary(const std::string& path, const std::string& name) {
+        std::ifstream file;
+        std::istream* in = &std::cin;
+        if (path != "-") {
+            file.open(path, std::ios::binary);
+            if (!file) return report(name, std::strerror(errno));
+            in = &file;
+        }
+        std::vector<unsigned char> packet((std::istreambuf_iterator<char>(*in)), std::istreambuf_iterator<char>());
+        if (in->bad()) return report(name, "read error");
+        if (packet.empty()) return report(name, "empty packet");
+        if (packet.size() > kMaxPacketLength)
+            return report(name, "packet longer than " + std::to_string(kMaxPacketLength) + " bytes");
+        Origin origin;
+        origin.source = name;
+        emit(packet, origin, "");
+    }
+
+    void run_pcap(const std::string& path, const std::string& name) {
+        CaptureReader capture;
+        if (!capture.open(path)) return report(name, "cannot read capture: " + capture.error());
+        if (!link_type_supported(capture.link_type()))
+            return report(name, "link type " + capture.link_type_name() + " is not supported");
+        CaptureFrame frame;
+        for (;;) {
+            const CaptureReader::Next next = capture.next(frame);
+            if (next == CaptureReader::Next::End) return;
+            if (next == CaptureReader::Next::Error)
+                return report(name, "cannot read capture after frame " + std::to_string(frame.number) + ": " +
+                                        capture.error());
+            const UdpDatagram datagram = find_udp_payload(capture.link_type(), frame.data, frame.caplen);
+            if (datagram.kind == UdpDatagram::Kind::Other || datagram.kind == UdpDatagram::Kind::Fragment) continue;
+            const std::string where = name + ": frame " + std::to_string(frame.number);
+            if (datagram.kind == UdpDatagram::Kind::Cut) {
+                report(where, "UDP datagram cut short by the capture before its payload");
+                continue;
+            }
+            if (options_.port >= 0 && datagram.src_port != options_.port && datagram.dst_port != options_.port)
+                continue;
+            if (datagram.size == 0) {
+                report(where, "empty packet");
+                continue;
+            }
+            if (datagram.first_fragment)
+                std::fprintf(stderr, "paketlog: %s: fragmented datagram, decoding its first fragment only\n",
+                             where.c_str());
+            std::vector<unsigned char> packet(datagram.payload, datagram.payload + datagram.size);
+            Origin origin;
+            origin.source = name;
+            origin.frame = frame.number;
+            origin.seconds = frame.seconds;
+            origin.microseconds = frame.microseconds;
+            emit(packet, origin, clock_time(frame.seconds, frame.microseconds) + " ");
+        }
+    }
+
+    void emit(std::vector<unsigned char>& packet, const Origin& origin, const std::string& stamp) {
+        const std::string line = decode_packet_line(options_, packet);
+        std::string out;
+        if (options_.json) {
+            out = "{\"source\":" + json_string(utf8_->convert(origin.source));
+            if (origin.frame != 0) {
+                out += ",\"frame\":" + std::to_string(origin.frame);
+                out += ",\"time\":\"" + utc_time(origin.seconds, origin.microseconds) + "\"";
+            } else if (origin.line != 0) {
+                out += ",\"line\":" + std::to_string(origin.line);
+            }
+            out += ",\"length\":" + std::to_string(packet.size());
+            const int type = packet_type(packet.data(), packet.size());
+            out += ",\"type\":" + (type < 0 ? std::string("null") : std::to_string(type));
+            out += ",\"truncated\":";
+            out += packet_truncated(packet.data(), packet.size()) ? "true" : "false";
+            out += ",\"text\":" + json_string(utf8_->convert(line)) + "}\n";
+        } else {
+            out = stamp + (options_.raw ? line : utf8_->convert(line)) + "\n";
+        }
+        std::fwrite(out.data(), 1, out.size(), stdout);
+    }
+
+    const Options& options_;
+    std::unique_ptr<Cp1251ToUtf8> utf8_;
+    bool skipped_ = false;
+};
+
+}  // namespace
+}  // namespace tool
+}  // namespace paketlog
+
+int main(int argc, char** argv) {
+    using namespace paketlog::tool;
+    const ParsedOptions parsed = parse_options(std::vector<std::string>(argv + 1, argv + argc));
+    if (!parsed.error.empty()) {
+        std::fprintf(stderr, "paketlog: %s\nTry 'paketlog --help' for more information.\n", parsed.error.c_str());
+        return 2;
+    }
+    const Options& options = parsed.options;
+    if (options.help) {
+        std::fputs(usage_text(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("paketlog %s\n", PAKETLOG_VERSION);
+        return 0;
+    }
+    try {
+        Decoder decoder(options);
+        return decoder.run();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "paketlog: %s\n", e.what());
+        return 1;
+    }
+}

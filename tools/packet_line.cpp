@@ -1,0 +1,28 @@
+#include "packet_line.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "paketlog.h"
+
+namespace paketlog {
+namespace tool {
+namespace {
+
+// Room for the longest line: the block text alone takes up to 12415 characters.
+constexpr int kLineCapacity = 16384;
+
+}  // namespace
+
+std::string decode_packet_line(const Options& options, std::vector<unsigned char>& packet) {
+    std::vector<char> line(kLineCapacity, '\0');
+    const unsigned short length = static_cast<unsigned short>(std::min<std::size_t>(packet.size(), 65535));
+    if (options.testcall)
+        decode_paket_testcall(line.data(), kLineCapacity, packet.data(), length, options.incoming);
+    else
+        decode_paket(line.data(), kLineCapacity, packet.data(), length, options.msg_type, options.skip_type);
+    return std::string(line.data(), ::strnlen(line.data(), line.size()));
+}
+
+}  // namespace tool
+}  // namespace paketlog
