@@ -2,6 +2,7 @@
 // writes them as a capture file. Makes examples/sample.pcap and the captures
 // of the tool's tests; time stamps are fixed, so the output is the same on
 // every run.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -18,7 +19,8 @@ constexpr long long kFirstSecond = 1709285400;
 
 int usage() {
     std::fputs("Usage: paketlog-capture [--pcapng] [--link ethernet|sll|sll2] [--ipv6] [--vlan ID]\n"
-               "                        [--src-port N] [--dst-port N] TRACE.hex OUTPUT\n",
+               "                        [--src-port N] [--dst-port N] [--truncate N] TRACE.hex OUTPUT\n"
+               "  --truncate N   leave the last N bytes off, like a capture whose writer was stopped\n",
                stderr);
     return 2;
 }
@@ -30,6 +32,7 @@ int main(int argc, char** argv) {
     bool pcapng = false;
     LinkLayer link = LinkLayer::Ethernet;
     UdpFlow flow;
+    std::size_t truncate = 0;
     std::vector<std::string> paths;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -50,6 +53,8 @@ int main(int argc, char** argv) {
             flow.src_port = static_cast<unsigned short>(std::atoi(argv[++i]));
         } else if (arg == "--dst-port" && has_value) {
             flow.dst_port = static_cast<unsigned short>(std::atoi(argv[++i]));
+        } else if (arg == "--truncate" && has_value) {
+            truncate = static_cast<std::size_t>(std::atoi(argv[++i]));
         } else if (!arg.empty() && arg[0] == '-') {
             return usage();
         } else {
@@ -84,7 +89,8 @@ int main(int argc, char** argv) {
     }
 
     const int link_type = static_cast<int>(link);
-    const Bytes file = pcapng ? pcapng_file(link_type, frames) : pcap_file(link_type, frames);
+    Bytes file = pcapng ? pcapng_file(link_type, frames) : pcap_file(link_type, frames);
+    file.resize(file.size() - std::min(truncate, file.size()));
     std::ofstream out(paths[1], std::ios::binary);
     out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
     if (!out) {

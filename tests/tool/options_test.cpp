@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include <string>
 #include <vector>
 
@@ -85,6 +88,33 @@ TEST(Options, BadCommandLinesAreRefusedWithAReason) {
     for (const Case& c : cases) {
         EXPECT_EQ(parse(c.args).error, c.error) << c.args[0];
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Options, HelpAndManPageDocumentEveryOption) {
+    const std::string help = paketlog::tool::usage_text();
+    std::ifstream man_file(PAKETLOG_MAN_PAGE);
+    ASSERT_TRUE(man_file) << PAKETLOG_MAN_PAGE;
+    const std::string man((std::istreambuf_iterator<char>(man_file)), std::istreambuf_iterator<char>());
+    for (const char* option : {"hex", "binary", "pcap", "port", "msg-type", "skip-type", "testcall", "incoming",
+                               "outgoing", "raw", "json", "help", "version"}) {
+        // Every option the parser takes is known to it ...
+        std::vector<std::string> args = {std::string("--") + option};
+        if (std::string(option) == "port") args = {"--pcap", "--port", "1"};
+        if (std::string(option) == "msg-type" || std::string(option) == "skip-type") args.push_back("1");
+        if (std::string(option) == "incoming" || std::string(option) == "outgoing") args.push_back("--testcall");
+        EXPECT_EQ(parse(args).error, "") << option;
+        // ... and documented in --help and in the man page (where '-' is written "\-").
+        EXPECT_NE(help.find(std::string("--") + option), std::string::npos) << option;
+        std::string roff = std::string("\\-\\-") + option;
+        for (std::size_t at = roff.find('-', 4); at != std::string::npos; at = roff.find('-', at + 2))
+            roff.replace(at, 1, "\\-");
+        EXPECT_NE(man.find(roff), std::string::npos) << roff;
+    }
+    EXPECT_NE(help.find("Examples:"), std::string::npos);
 }
 
 }  // namespace
