@@ -1,0 +1,247 @@
+#include "floor_lines.h"
+
+#include <cstdio>
+#include <stdexcept>
+
+#include "cp1251.h"
+#include "paketlog.h"
+
+namespace bench {
+namespace {
+
+using paketlog::detail::cp1251;
+
+unsigned u32_at(const Bytes& p, std::size_t at) { return paketlog::detail::load_le32(p.data() + at); }
+
+// ---- operator lines, one snprintf each ------------------------------------
+
+int op_digit(char* d, int n, const LineArgs& a) {
+    return std::snprintf(d, n, "%s Digit=%u EAP=%d %s", a.header.c_str(), a.small, int(a.count), a.block.c_str());
+}
+int op_dialnumber(char* d, int n, const LineArgs& a) {
+    return std::snprintf(d, n, "%s CalledN=%s Ka=%d %s CallingN=%s Ka=%d %s DialParam=0x%08X EAP=%d %s",
+                         a.header.c_str(), a.called.c_str(), int(a.category_called), a.called_kind.c_str(),
+                         a.calling.c_str(), int(a.category_calling), a.calling_kind.c_str(), a.param, int(a.count),
+                         a.block.c_str());
+}
+int op_control(char* d, int n, const LineArgs& a) {
+    return std::snprintf(d, n, "%s Control=%s Cause:%s CtrlParam=0x%08X EAP=%d %s", a.header.c_str(),
+                         a.control.c_str(), a.cause.c_str(), a.param, int(a.count), a.block.c_str());
+}
+int op_callingnum(char* d, int n, const LineArgs& a) {
+    return std::snprintf(d, n, "%s CallingN=%s Ka=%d %s DialParam=0x%08X EAP=%d %s", a.header.c_str(),
+                         a.calling.c_str(), int(a.category_calling), a.calling_kind.c_str(), a.param, int(a.count),
+                         a.block.c_str());
+}
+int op_chk_seance(char* d, int n, const LineArgs& a) {
+    return std::snprintf(d, n, "%s SessionCount=%d EAP=%d %s", a.header.c_str(), int(a.small), int(a.count),
+                         a.block.c_str());
+}
+int op_cng_seance(char* d, int n, const LineArgs& a) {
+    return std::snprintf(d, n, "%s NewSeance=%u CallingN=%s Ka=%d %s ChangeParam=0x%08X EAP=%d %s", a.header.c_str(),
+                         a.first, a.calling.c_str(), int(a.category_calling), a.calling_kind.c_str(), a.param,
+                         int(a.count), a.block.c_str());
+}
+int op_move_call(char* d, int n, const LineArgs& a) {
+    return std::snprintf(d, n, "%s SecondSeance=%u MoveParam=0x%08X EAP=%d %s", a.header.c_str(), a.first, a.param,
+                         int(a.count), a.block.c_str());
+}
+int op_user2user(char* d, int n, const LineArgs& a) {
+    return std::snprintf(d, n, "%s Command=0x%X Param=0x%llX EAP=%d %s", a.header.c_str(), a.first, a.user_param,
+                         int(a.count), a.block.c_str());
+}
+int op_rtp_data(char* d, int n, const LineArgs& a) {
+    return std::snprintf(d, n, "%s ID=%u Dstn=%u %s EAP=%d %s", a.header.c_str(), a.first, a.second, a.rtp.c_str(),
+                         int(a.count), a.block.c_str());
+}
+int op_connect(char* d, int n, const LineArgs& a) {
+    return std::snprintf(d, n, "%s Type=%s Source=%s Param=0x%08X EAP=%d %s", a.header.c_str(),
+                         a.connect_type.c_str(), a.connect_source.c_str(), a.param, int(a.count), a.block.c_str());
+}
+int op_klt(char* d, int n, const LineArgs& a) {
+    return std::snprintf(d, n, "%s EAP=%d %s", a.header.c_str(), int(a.count), a.block.c_str());
+}
+
+// ---- test-call lines ------------------------------------------------------
+
+constexpr auto kDigit = cp1251("%s [%u] %s");
+constexpr auto kDialNumber =
+    cp1251("%s Вызваемый номер=[%s, Кат=%d, %s] Вызывающий номер=[%s,Кат=%d %s] Параметр=0x%08X %s");
+constexpr auto kControlCause = cp1251("%s %s Сеанс=%u Причина:%s Параметр=0x%08X %s");
+constexpr auto kControlSeance = cp1251("%s %s Сеанс=%u Параметр=0x%08X %s");
+constexpr auto kControl = cp1251("%s %s Параметр=0x%08X %s");
+constexpr auto kCallingNum = cp1251("%s Номер=[%s,Кат=%d %s] Параметр=0x%08X %s");
+constexpr auto kChkSeance = cp1251("%s Сеанс=%u Количество=%d %s");
+constexpr auto kCngSeance = cp1251("%s Сеанс=%u Новый сеанс=%u Номер=[%s,Кат=%d %s] Параметр=0x%08X %s");
+constexpr auto kMoveCall = cp1251("%s Сеанс=%u Другой сеанс=%u Параметр=0x%08X %s");
+constexpr auto kUser2User = cp1251("%s Команда=0x%X Параметр=0x%llX %s");
+constexpr auto kRtpData = cp1251("%s RTP id=%u Назн=%u %s EAP=%d %s");
+constexpr auto kConnect = cp1251("%s Тип=%s Источник=%s Параметр=0x%08X %s");
+
+int tc_digit(char* d, int n, const LineArgs& a) {
+    return std::snprintf(d, n, kDigit.s, a.header.c_str(), a.small, a.block.c_str());
+}
+int tc_dialnumber(char* d, int n, const LineArgs& a) {
+    return std::snprintf(d, n, kDialNumber.s, a.header.c_str(), a.called.c_str(), int(a.category_called),
+                         a.called_kind.c_str(), a.calling.c_str(), int(a.category_calling), a.calling_kind.c_str(),
+                         a.param, a.block.c_str());
+}
+int tc_control_cause(char* d, int n, const LineArgs& a) {
+    return std::snprintf(d, n, kControlCause.s, a.header.c_str(), a.control.c_str(), a.seance, a.cause.c_str(),
+                         a.param, a.block.c_str());
+}
+int tc_control_seance(char* d, int n, const LineArgs& a) {
+    return std::snprintf(d, n, kControlSeance.s, a.header.c_str(), a.control.c_str(), a.seance, a.param,
+                         a.block.c_str());
+}
+int tc_control(char* d, int n, const LineArgs& a) {
+    return std::snprintf(d, n, kControl.s, a.header.c_str(), a.control.c_str(), a.param, a.block.c_str());
+}
+int tc_callingnum(char* d, int n, const LineArgs& a) {
+    return std::snprintf(d, n, kCallingNum.s, a.header.c_str(), a.calling.c_str(), int(a.category_calling),
+                         a.calling_kind.c_str(), a.param, a.block.c_str());
+}
+int tc_chk_seance(char* d, int n, const LineArgs& a) {
+    return std::snprintf(d, n, kChkSeance.s, a.header.c_str(), a.seance, int(a.small), a.block.c_str());
+}
+int tc_cng_seance(char* d, int n, const LineArgs& a) {
+    return std::snprintf(d, n, kCngSeance.s, a.header.c_str(), a.seance, a.first, a.calling.c_str(),
+                         int(a.category_calling), a.calling_kind.c_str(), a.param, a.block.c_str());
+}
+int tc_move_call(char* d, int n, const LineArgs& a) {
+    return std::snprintf(d, n, kMoveCall.s, a.header.c_str(), a.seance, a.first, a.param, a.block.c_str());
+}
+int tc_user2user(char* d, int n, const LineArgs& a) {
+    return std::snprintf(d, n, kUser2User.s, a.header.c_str(), a.first, a.user_param, a.block.c_str());
+}
+int tc_rtp_data(char* d, int n, const LineArgs& a) {
+    return std::snprintf(d, n, kRtpData.s, a.header.c_str(), a.first, a.second, a.rtp.c_str(), int(a.count),
+                         a.block.c_str());
+}
+int tc_connect(char* d, int n, const LineArgs& a) {
+    return std::snprintf(d, n, kConnect.s, a.header.c_str(), a.connect_type.c_str(), a.connect_source.c_str(),
+                         a.param, a.block.c_str());
+}
+int tc_klt(char* d, int n, const LineArgs& a) {
+    return std::snprintf(d, n, "%s %s", a.header.c_str(), a.block.c_str());
+}
+
+// ---- arguments, rendered once by the library's own renderers --------------
+
+paketlog::Workspace& setup_workspace() {
+    static paketlog::Workspace ws{};
+    return ws;
+}
+
+void numbers(LineArgs& a, Bytes& p, std::size_t calling_at, std::size_t called_at) {
+    paketlog::Workspace& ws = setup_workspace();
+    char text[40];
+    if (called_at != 0) {
+        _PD_NUMBER* called = reinterpret_cast<_PD_NUMBER*>(p.data() + called_at);
+        a.called = number2str(ws, called, text, sizeof text, true);
+        a.category_called = called->category;
+        a.called_kind = abonenttype2str(&called->abonent_type, text, sizeof text);
+    }
+    _PD_NUMBER* calling = reinterpret_cast<_PD_NUMBER*>(p.data() + calling_at);
+    a.calling = number2str(ws, calling, text, sizeof text, false);
+    a.category_calling = calling->category;
+    a.calling_kind = abonenttype2str(&calling->abonent_type, text, sizeof text);
+}
+
+// Fields both wordings share; `tc` picks the test-call names.
+LineArgs common_args(const Sample& s, unsigned char skip_type, bool tc) {
+    paketlog::Workspace& ws = setup_workspace();
+    Bytes p = s.bytes;
+    LineArgs a;
+    _PD_PACKET probe{};
+    probe.type = s.type;
+    const unsigned short offset = probe.get_offset_EAP();
+    a.block = decode_eap(ws, p.data(), static_cast<unsigned short>(p.size()), offset, skip_type);
+    a.count = p[offset != 0 ? offset : 10];
+    a.seance = u32_at(p, 6);
+    switch (s.type) {
+    case PKT_DIALDIGIT: case PKT_CHK_SEANCE: a.small = p[10]; break;
+    case PKT_DIALNUMBER: numbers(a, p, 37, 10); a.param = u32_at(p, 64); break;
+    case PKT_CONTROL:
+        a.control = get_name_control(p[10], tc);
+        a.cause = tc ? cause2strTC(ws, reinterpret_cast<_PD_CAUSE*>(p.data() + 11))
+                     : cause2str(ws, reinterpret_cast<_PD_CAUSE*>(p.data() + 11));
+        a.param = u32_at(p, 15);
+        break;
+    case PKT_CALLINGNUM: numbers(a, p, 10, 0); a.param = u32_at(p, 37); break;
+    case PKT_CNG_SEANCE: a.first = u32_at(p, 10); numbers(a, p, 14, 0); a.param = u32_at(p, 41); break;
+    case PKT_MOVE_CALL: a.first = u32_at(p, 10); a.param = u32_at(p, 14); break;
+    case PKT_USER2USER: a.first = u32_at(p, 10); a.user_param = paketlog::detail::load_le64(p.data() + 14); break;
+    case PKT_RTP_DATA:
+        a.first = u32_at(p, 10);
+        a.second = paketlog::detail::load_le16(p.data() + 14);
+        a.rtp = rtp_exch_param2str(ws, *reinterpret_cast<const RTP_EXCH::sRTPExchParam*>(p.data() + 16));
+        break;
+    case PKT_CONNECT:
+        a.connect_type = get_connect_type(ws, p[10], tc);
+        a.connect_source = get_connect_source(ws, p[11], tc);
+        a.param = u32_at(p, 12);
+        break;
+    default: break;
+    }
+    return a;
+}
+
+}  // namespace
+
+FloorLine operator_floor(const Sample& s, unsigned char msg_type, unsigned char skip_type) {
+    FloorLine f;
+    f.args = common_args(s, skip_type, false);
+    char header[256];
+    std::snprintf(header, sizeof header, "%s %s:%4d:", get_msg_type_logdb(msg_type), get_name_paket(s.type, false),
+                  static_cast<int>(f.args.seance));
+    f.args.header = header;
+    switch (s.type) {
+    case PKT_DIALDIGIT: f.write = op_digit; break;
+    case PKT_DIALNUMBER: f.write = op_dialnumber; break;
+    case PKT_CONTROL: f.write = op_control; break;
+    case PKT_CALLINGNUM: f.write = op_callingnum; break;
+    case PKT_CHK_SEANCE: f.write = op_chk_seance; break;
+    case PKT_CNG_SEANCE: f.write = op_cng_seance; break;
+    case PKT_MOVE_CALL: f.write = op_move_call; break;
+    case PKT_USER2USER: f.write = op_user2user; break;
+    case PKT_RTP_DATA: f.write = op_rtp_data; break;
+    case PKT_CONNECT: f.write = op_connect; break;
+    case PKT_KLT_RDY: case PKT_KLT_REGEP: case PKT_KLT_UNREG: case PKT_KLT_NTRDY: f.write = op_klt; break;
+    default: throw std::invalid_argument("not a listed packet type");
+    }
+    return f;
+}
+
+FloorLine testcall_floor(const Sample& s, bool incoming) {
+    static constexpr auto kIncoming = cp1251("<< пакет ");
+    static constexpr auto kOutgoing = cp1251(">> пакет ");
+    FloorLine f;
+    f.args = common_args(s, 160, true);
+    char header[256];
+    std::snprintf(header, sizeof header, "%s %s:", incoming ? kIncoming.s : kOutgoing.s, get_name_paket(s.type, true));
+    f.args.header = header;
+    switch (s.type) {
+    case PKT_DIALDIGIT: f.write = tc_digit; break;
+    case PKT_DIALNUMBER: f.write = tc_dialnumber; break;
+    case PKT_CONTROL: {
+        const unsigned char control = s.bytes[10];
+        f.write = (control == 1 || control == 130 || control == 131 || control == 140) ? tc_control_cause
+                  : control == 5                                                       ? tc_control_seance
+                                                                                       : tc_control;
+        break;
+    }
+    case PKT_CALLINGNUM: f.write = tc_callingnum; break;
+    case PKT_CHK_SEANCE: f.write = tc_chk_seance; break;
+    case PKT_CNG_SEANCE: f.write = tc_cng_seance; break;
+    case PKT_MOVE_CALL: f.write = tc_move_call; break;
+    case PKT_USER2USER: f.write = tc_user2user; break;
+    case PKT_RTP_DATA: f.write = tc_rtp_data; break;
+    case PKT_CONNECT: f.write = tc_connect; break;
+    case PKT_KLT_RDY: case PKT_KLT_REGEP: case PKT_KLT_UNREG: case PKT_KLT_NTRDY: f.write = tc_klt; break;
+    default: throw std::invalid_argument("not a listed packet type");
+    }
+    return f;
+}
+
+}  // namespace bench
