@@ -46,7 +46,8 @@ TEST(UdpPayload, FoundBehindEveryLinkLayerAndIpVersion) {
             flow.ipv6 = ipv6;
             flow.src_port = 40001;
             flow.dst_port = 7700;
-            const UdpDatagram d = find(link.second, udp_frame(link.first, flow, kPayload));
+            const Bytes frame = udp_frame(link.first, flow, kPayload);
+            const UdpDatagram d = find(link.second, frame);
             ASSERT_EQ(d.kind, UdpDatagram::Kind::Udp) << link.second << (ipv6 ? " IPv6" : " IPv4");
             EXPECT_EQ(payload_of(d), kPayload);
             EXPECT_EQ(d.src_port, 40001);
