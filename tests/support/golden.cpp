@@ -1,5 +1,7 @@
 #include "golden.h"
 
+#include "paketlog.h"
+
 #include <cstring>
 #include <fstream>
 #include <istream>
@@ -177,6 +179,25 @@ std::vector<GoldenEntry> read_golden(std::istream& in, const std::string& origin
     for (const GoldenEntry& e : entries)
         if (e.packet.empty()) fail(origin, e.line, "entry `" + e.name + "` has no packet");
     return entries;
+}
+
+std::vector<unsigned char> visited_params(const std::vector<unsigned char>& packet, std::size_t* end) {
+    std::vector<unsigned char> types;
+    std::size_t pos = 0;
+    if (packet.size() > 2) {
+        _PD_PACKET header{};
+        header.type = packet[2];
+        const std::size_t offset = header.get_offset_EAP();
+        if (offset != 0 && offset < packet.size()) {
+            pos = offset + 1;
+            for (unsigned i = 0; i < packet[offset] && i < 12 && pos + 4 <= packet.size(); ++i) {
+                types.push_back(packet[pos]);
+                pos += 4 + (packet[pos + 2] | (packet[pos + 3] << 8));
+            }
+        }
+    }
+    if (end != nullptr) *end = pos;
+    return types;
 }
 
 std::vector<GoldenEntry> read_golden(const std::string& path) {

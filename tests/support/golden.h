@@ -3,7 +3,9 @@
 #ifndef PAKETLOG_TESTS_GOLDEN_H
 #define PAKETLOG_TESTS_GOLDEN_H
 
+#include <cstring>
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -39,8 +41,32 @@ std::string unquote_line(const std::string& quoted);  // throws on bad input
 // Windows-1251 bytes shown as UTF-8; other bytes outside ASCII as \xNN.
 std::string cp1251_to_utf8(const std::string& bytes);
 
+// The parameters a decoder visits in the packet's block (at most twelve):
+// their types, and in `end` the first byte past the last of them (the block
+// offset + 1 when none; 0 for a type without a block).
+std::vector<unsigned char> visited_params(const std::vector<unsigned char>& packet, std::size_t* end = nullptr);
+
+// Bytes alone in a heap allocation of exactly their size, so that a read
+// past the end leaves the allocation (AddressSanitizer, valgrind).
+struct ExactPacket {
+    ExactPacket(const unsigned char* bytes, std::size_t size)
+        : data(new unsigned char[size ? size : 1]), length(static_cast<unsigned short>(size)) {
+        if (size) std::memcpy(data.get(), bytes, size);
+    }
+    explicit ExactPacket(const std::vector<unsigned char>& bytes) : ExactPacket(bytes.data(), bytes.size()) {}
+    unsigned char* get() const { return data.get(); }
+    std::unique_ptr<unsigned char[]> data;
+    unsigned short length;
+};
+
 #ifdef PAKETLOG_TEST_DATA
 inline std::string golden_corpus_path() { return PAKETLOG_TEST_DATA "/golden/corpus.txt"; }
+
+// The checked-in corpus, read once.
+inline const std::vector<GoldenEntry>& golden_corpus() {
+    static const std::vector<GoldenEntry> entries = read_golden(golden_corpus_path());
+    return entries;
+}
 #endif
 
 }  // namespace testing_support
