@@ -1,5 +1,4 @@
 // Subscriber descriptors: four small code tables named in brackets.
-#include <cstdio>
 #include <cstring>
 
 #include "code_name.h"
@@ -25,8 +24,15 @@ const char* get_description_by_type(unsigned char kind, unsigned char code) {
 char* abonenttype2str(SABONENT_TYPE* abonent_type, char* dst, unsigned short size) {
     if (abonent_type == nullptr || dst == nullptr || size == 0) return const_cast<char*>("[?]");
     std::memset(dst, 0, size);
-    std::snprintf(dst, size, "[%s:%s:%s:%s]", get_description_by_type(0, abonent_type->number_type),
-                  get_description_by_type(1, abonent_type->abonent), get_description_by_type(2, abonent_type->format),
-                  get_description_by_type(3, abonent_type->plan));
+    // "[<type>:<abonent>:<format>:<plan>]" cut to size - 1 characters; the
+    // zero-filled dst terminates it. Plain copies: the parts are texts already.
+    const char* const parts[] = {"[", get_description_by_type(0, abonent_type->number_type), ":",
+                                 get_description_by_type(1, abonent_type->abonent), ":",
+                                 get_description_by_type(2, abonent_type->format), ":",
+                                 get_description_by_type(3, abonent_type->plan), "]"};
+    const std::size_t limit = size - 1u;
+    std::size_t used = 0;
+    for (const char* part : parts)
+        for (; *part != '\0' && used < limit; ++part) dst[used++] = *part;
     return dst;
 }
