@@ -17,14 +17,15 @@ namespace bench {
 namespace {
 
 constexpr unsigned char kMsgType = 1;  // "<<"
-constexpr unsigned char kSkipType = 0; // no parameter left out of the operator line
+constexpr unsigned char kSkipType = 0;  // no parameter left out of the operator line
 constexpr bool kIncoming = true;
-constexpr int kLineSize = 16384;       // more than any line
+constexpr int kLineSize = 16384;  // more than any line
 
 char g_line[kLineSize];
 
 struct Case {
     std::string name;  // DIALDIGIT/empty
+    bool full;
     Bytes packet;
     FloorLine op_floor;
     FloorLine tc_floor;
@@ -40,13 +41,14 @@ char* testcall_line(Case& c, char* dst) {
                                  kIncoming);
 }
 
-// The floor must write the very line the decoder writes, or it measures
+// A floor must write the very text the decoder writes, or it measures
 // something else.
-bool same_line(const std::string& what, const char* decoded, const FloorLine& floor) {
+template <typename Floor>
+bool same_text(const std::string& what, const char* decoded, const Floor& floor) {
     static char expected[kLineSize];
     floor(expected, kLineSize);
     if (std::strcmp(decoded, expected) == 0) return true;
-    std::fprintf(stderr, "%s: the floor writes another line\n decoder: %s\n floor:   %s\n", what.c_str(), decoded,
+    std::fprintf(stderr, "%s: the floor writes another text\n decoder: %s\n floor:   %s\n", what.c_str(), decoded,
                  expected);
     return false;
 }
@@ -56,44 +58,49 @@ std::deque<Case>& cases() {
     return all;
 }
 
-void decoder_case(benchmark::State& state, Case* c, bool tc) {
+const BlockCalls& block_calls(bool tc) {
+    static const BlockCalls op = full_block_calls(kSkipType != 160);
+    static const BlockCalls testcall = full_block_calls(false);
+    return tc ? testcall : op;
+}
+
+char* decode(Case& c, bool tc) { return tc ? testcall_line(c, g_line) : operator_line(c, g_line); }
+
+int floor_line(const Case& c, bool tc) { return (tc ? c.tc_floor : c.op_floor)(g_line, kLineSize); }
+
+// The line's floor plus the host-formatter calls its block cannot do without.
+int floor_with_block(const Case& c, bool tc) {
+    static char block[kLineSize];
+    if (c.full) benchmark::DoNotOptimize(block_calls(tc)(block, kLineSize));
+    return floor_line(c, tc);
+}
+
+enum class Kind { Decoder, Floor, FloorWithBlock };
+
+void one_case(benchmark::State& state, Case* c, bool tc, Kind kind) {
     for (auto _ : state) {
-        char* r = tc ? testcall_line(*c, g_line) : operator_line(*c, g_line);
-        benchmark::DoNotOptimize(r);
+        if (kind == Kind::Decoder) benchmark::DoNotOptimize(decode(*c, tc));
+        else if (kind == Kind::Floor) benchmark::DoNotOptimize(floor_line(*c, tc));
+        else benchmark::DoNotOptimize(floor_with_block(*c, tc));
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations());
 }
 
-void floor_case(benchmark::State& state, const FloorLine* floor) {
+// Every case of the chosen blocks in turn, as a trace would bring them.
+void mix(benchmark::State& state, int blocks, bool tc, Kind kind) {  // blocks: 0 empty, 1 full, 2 both
+    std::vector<Case*> chosen;
+    for (Case& c : cases())
+        if (blocks == 2 || c.full == (blocks == 1)) chosen.push_back(&c);
     for (auto _ : state) {
-        benchmark::DoNotOptimize((*floor)(g_line, kLineSize));
-        benchmark::ClobberMemory();
-    }
-    state.SetItemsProcessed(state.iterations());
-}
-
-void decoder_mix(benchmark::State& state, bool tc) {
-    std::deque<Case>& all = cases();
-    for (auto _ : state) {
-        for (Case& c : all) {
-            char* r = tc ? testcall_line(c, g_line) : operator_line(c, g_line);
-            benchmark::DoNotOptimize(r);
+        for (Case* c : chosen) {
+            if (kind == Kind::Decoder) benchmark::DoNotOptimize(decode(*c, tc));
+            else if (kind == Kind::Floor) benchmark::DoNotOptimize(floor_line(*c, tc));
+            else benchmark::DoNotOptimize(floor_with_block(*c, tc));
             benchmark::ClobberMemory();
         }
     }
-    state.SetItemsProcessed(state.iterations() * static_cast<long>(all.size()));
-}
-
-void floor_mix(benchmark::State& state, bool tc) {
-    std::deque<Case>& all = cases();
-    for (auto _ : state) {
-        for (const Case& c : all) {
-            benchmark::DoNotOptimize((tc ? c.tc_floor : c.op_floor)(g_line, kLineSize));
-            benchmark::ClobberMemory();
-        }
-    }
-    state.SetItemsProcessed(state.iterations() * static_cast<long>(all.size()));
+    state.SetItemsProcessed(state.iterations() * static_cast<long>(chosen.size()));
 }
 
 }  // namespace
@@ -102,13 +109,19 @@ bool register_decoder_benchmarks() {
     bool ok = true;
     const struct {
         const char* kind;
+        bool full;
         Bytes block;
-    } blocks[] = {{"empty", empty_block()}, {"full", full_block()}};
+    } blocks[] = {{"empty", false, empty_block()}, {"full", true, full_block()}};
     for (const auto& b : blocks) {
         for (const Sample& s : listed_packets(b.block)) {
-            Case c{s.name + "/" + b.kind, s.bytes, operator_floor(s, kMsgType, kSkipType), testcall_floor(s, kIncoming)};
-            ok &= same_line("operator/" + c.name, operator_line(c, g_line) ? g_line : "", c.op_floor);
-            ok &= same_line("testcall/" + c.name, testcall_line(c, g_line) ? g_line : "", c.tc_floor);
+            Case c{s.name + "/" + b.kind, b.full, s.bytes, operator_floor(s, kMsgType, kSkipType),
+                   testcall_floor(s, kIncoming)};
+            ok &= same_text("operator/" + c.name, operator_line(c, g_line) ? g_line : "", c.op_floor);
+            ok &= same_text("testcall/" + c.name, testcall_line(c, g_line) ? g_line : "", c.tc_floor);
+            if (b.full && s.type != PKT_KLT_NTRDY) {  // 211 has no block
+                ok &= same_text("operator block of " + c.name, c.op_floor.args.block.c_str(), block_calls(false));
+                ok &= same_text("testcall block of " + c.name, c.tc_floor.args.block.c_str(), block_calls(true));
+            }
             cases().push_back(std::move(c));
         }
     }
@@ -116,12 +129,21 @@ bool register_decoder_benchmarks() {
         const bool tc = decoder[0] == 't';
         for (Case& c : cases()) {
             const std::string name = std::string(decoder) + "/" + c.name;
-            benchmark::RegisterBenchmark(name.c_str(), decoder_case, &c, tc);
-            benchmark::RegisterBenchmark((name + kFloorSuffix).c_str(), floor_case, tc ? &c.tc_floor : &c.op_floor);
+            benchmark::RegisterBenchmark(name.c_str(), one_case, &c, tc, Kind::Decoder);
+            benchmark::RegisterBenchmark((name + kFloorSuffix).c_str(), one_case, &c, tc, Kind::Floor);
+            if (c.full && c.op_floor.args.block.size() != 0)
+                benchmark::RegisterBenchmark((name + kFloorWithBlockSuffix).c_str(), one_case, &c, tc,
+                                             Kind::FloorWithBlock);
         }
-        const std::string mix = std::string(decoder) + kMixName;
-        benchmark::RegisterBenchmark(mix.c_str(), decoder_mix, tc);
-        benchmark::RegisterBenchmark((mix + kFloorSuffix).c_str(), floor_mix, tc);
+        const char* mixes[] = {"empty", "full", "all"};
+        for (int m = 0; m < 3; ++m) {
+            const std::string name = std::string(decoder) + kMixInfix + mixes[m];
+            benchmark::RegisterBenchmark(name.c_str(), mix, m, tc, Kind::Decoder);
+            benchmark::RegisterBenchmark((name + kFloorSuffix).c_str(), mix, m, tc, Kind::Floor);
+            if (m != 0)
+                benchmark::RegisterBenchmark((name + kFloorWithBlockSuffix).c_str(), mix, m, tc,
+                                             Kind::FloorWithBlock);
+        }
     }
     return ok;
 }

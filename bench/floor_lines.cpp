@@ -189,6 +189,38 @@ LineArgs common_args(const Sample& s, unsigned char skip_type, bool tc) {
 
 }  // namespace
 
+int BlockCalls::operator()(char* dst, int size) const {
+    static const unsigned char kBinary[] = {0x01, 0xab, 0xff, 0x10, 0x00, 0x7f, 0x80, 0x42};
+    int used = 0;
+    if (with_endpoint_a) used += tevo_snprintf(dst + used, size - used, "%s=%s; ", "ENDPOINT_A", "sip:1001@10.0.0.1");
+    used += tevo_snprintf(dst + used, size - used, "%s=%s; ", "ENDPOINT_B", "sip:2002@10.0.0.2");
+    used += tevo_snprintf(dst + used, size - used, "%s=%u; ", "BUTTON", 7u);
+    used += tevo_snprintf(dst + used, size - used, "%s=%s; ", "NAME_CALL", "Dispatcher 3");
+    used += tevo_snprintf(dst + used, size - used, "%s=%u; ", "DMR_PRIORITY", 2u);
+    used += tevo_snprintf(dst + used, size - used, "%s=%s; ", "MGCP_SEANCE", "mgcp-4711");
+    used += tevo_snprintf(dst + used, size - used, "%s: ID=%u Dstn=%u %s; ", "RTP_PARAM", 3u, 1u, rtp.c_str());
+    used += tevo_snprintf(dst + used, size - used, "%s=%u; ", "EDSS_ID_CALL", 123456u);
+    used += tevo_snprintf(dst + used, size - used, "%s=%u:%u; ", "CAMERA_PROP", 640u, 480u);
+    used += tevo_snprintf(dst + used, size - used, "%s=", "BINARY_DATA");
+    for (unsigned char b : kBinary) used += tevo_snprintf(dst + used, 4, "%02x ", b);
+    used += tevo_snprintf(dst + used, size - used, "%s=%s Ka=%d %s; ", "HIDE_PARAM", number.c_str(), 1, kind.c_str());
+    used += tevo_snprintf(dst + used, size - used, "%s=%s; ", "ENDPOINT_TYPE", "SIP TERM");
+    return used;
+}
+
+BlockCalls full_block_calls(bool with_endpoint_a) {
+    paketlog::Workspace& ws = setup_workspace();
+    BlockCalls b;
+    b.with_endpoint_a = with_endpoint_a;
+    Bytes rtp = rtp_param_value(3, 1);
+    b.rtp = rtp_exch_param2str(ws, *reinterpret_cast<const RTP_EXCH::sRTPExchParam*>(rtp.data() + 6));
+    Bytes number = number_record("5551234", 1, 3);
+    char text[40];
+    b.number = number2str(ws, reinterpret_cast<_PD_NUMBER*>(number.data()), text, sizeof text, false);
+    b.kind = abonenttype2str(reinterpret_cast<SABONENT_TYPE*>(number.data()), text, sizeof text);
+    return b;
+}
+
 FloorLine operator_floor(const Sample& s, unsigned char msg_type, unsigned char skip_type) {
     FloorLine f;
     f.args = common_args(s, skip_type, false);

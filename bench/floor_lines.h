@@ -39,6 +39,18 @@ FloorLine operator_floor(const Sample& sample, unsigned char msg_type, unsigned 
 // The test-call line as the length-aware decode_paket_testcall writes it.
 FloorLine testcall_floor(const Sample& sample, bool incoming);
 
+// What the interface asks of a block of full_block()'s parameters and no
+// more: one host-formatter call per parameter and one per dumped byte, with
+// the RTP, number and descriptor texts rendered beforehand, written back to
+// back. Against the one-snprintf floor it shows how much of a full-block case
+// the library cannot avoid.
+struct BlockCalls {
+    bool with_endpoint_a = true;  // the test-call line leaves type 160 out
+    std::string rtp, number, kind;
+    int operator()(char* dst, int size) const;
+};
+BlockCalls full_block_calls(bool with_endpoint_a);
+
 }  // namespace bench
 
 #endif
