@@ -162,72 +162,73 @@ Bytes full_block() {
     });
 }
 
-std::vector<Sample> listed_packets(const Bytes& blk) {
-    struct Type {
-        const char* name;
-        unsigned char type;
-    };
-    const Type types[] = {
+const std::vector<ListedType>& listed_types() {
+    static const std::vector<ListedType> types = {
         {"DIALDIGIT", 128},  {"DIALNUMBER", 129}, {"CONTROL", 130}, {"CALLINGNUM", 132}, {"CHK_SEANCE", 136},
         {"CNG_SEANCE", 138}, {"MOVE_CALL", 140},  {"USER2USER", 141}, {"RTP_DATA", 144}, {"CONNECT", 145},
         {"KLT_RDY", 208},    {"KLT_REGEP", 209},  {"KLT_UNREG", 210}, {"KLT_NTRDY", 211},
     };
-    std::vector<Sample> out;
-    for (const Type& t : types) {
-        Bytes p(10, 0);
-        p[2] = t.type;
-        put32(p, 6, 4711);
-        switch (t.type) {
-        case 128: p.push_back(5); break;
-        case 129:
-            put_bytes(p, 10, number_record("84951234567", 1, 3));
-            put_bytes(p, 37, number_record("1001", 0, 3));
-            put32(p, 64, 0x00010002);
-            break;
-        case 130:
-            p.push_back(131);  // release, with a cause
-            put_bytes(p, 11, Bytes{1, 2, 16, 31});
-            put32(p, 15, 0x10);
-            break;
-        case 132:
-            put_bytes(p, 10, number_record("2002", 0, 3));
-            put32(p, 37, 0x00000001);
-            break;
-        case 136: p.push_back(3); break;
-        case 138:
-            put32(p, 10, 4712);
-            put_bytes(p, 14, number_record("3003", 2, 3));
-            put32(p, 41, 0x00000004);
-            break;
-        case 140:
-            put32(p, 10, 4713);
-            put32(p, 14, 0x00000002);
-            p.resize(20, 0);
-            break;
-        case 141:
-            put32(p, 10, 0x15);
-            put32(p, 14, 2);
-            put32(p, 18, 1);
-            break;
-        case 144:
-            put32(p, 10, 7);
-            put16(p, 14, 1);
-            put_bytes(p, 16, rtp_record("10.0.0.5", 5004, true, true));
-            break;
-        case 145:
-            p.push_back(3);   // SEND_RECV
-            p.push_back(10);  // RTP channel
-            put32(p, 12, 0x00000001);
-            break;
-        default: break;  // 208-211: the block (or the byte at 10) alone
-        }
-        _PD_PACKET probe{};
-        probe.type = t.type;
-        const std::size_t at = t.type == PKT_KLT_NTRDY ? 10 : probe.get_offset_EAP();
-        p.resize(at);
-        p.insert(p.end(), blk.begin(), blk.end());
-        out.push_back({t.name, t.type, p});
+    return types;
+}
+
+Bytes packet(unsigned char type, const Bytes& blk) {
+    Bytes p(10, 0);
+    p[2] = type;
+    put32(p, 6, 4711);
+    switch (type) {
+    case 128: p.push_back(5); break;
+    case 129:
+        put_bytes(p, 10, number_record("84951234567", 1, 3));
+        put_bytes(p, 37, number_record("1001", 0, 3));
+        put32(p, 64, 0x00010002);
+        break;
+    case 130:
+        p.push_back(131);  // release, with a cause
+        put_bytes(p, 11, Bytes{1, 2, 16, 31});
+        put32(p, 15, 0x10);
+        break;
+    case 132:
+        put_bytes(p, 10, number_record("2002", 0, 3));
+        put32(p, 37, 0x00000001);
+        break;
+    case 136: p.push_back(3); break;
+    case 138:
+        put32(p, 10, 4712);
+        put_bytes(p, 14, number_record("3003", 2, 3));
+        put32(p, 41, 0x00000004);
+        break;
+    case 140:
+        put32(p, 10, 4713);
+        put32(p, 14, 0x00000002);
+        break;
+    case 141:
+        put32(p, 10, 0x15);
+        put32(p, 14, 2);
+        put32(p, 18, 1);
+        break;
+    case 144:
+        put32(p, 10, 7);
+        put16(p, 14, 1);
+        put_bytes(p, 16, rtp_record("10.0.0.5", 5004, true, true));
+        break;
+    case 145:
+        p.push_back(3);   // SEND_RECV
+        p.push_back(10);  // RTP channel
+        put32(p, 12, 0x00000001);
+        break;
+    default: break;  // 208-211: the block (or the byte at 10) alone
     }
+    _PD_PACKET probe{};
+    probe.type = type;
+    const std::size_t at = type == PKT_KLT_NTRDY || probe.get_offset_EAP() == 0 ? 10 : probe.get_offset_EAP();
+    p.resize(at + blk.size(), 0);
+    std::memcpy(p.data() + at, blk.data(), blk.size());
+    return p;
+}
+
+std::vector<Sample> listed_packets(const Bytes& blk) {
+    std::vector<Sample> out;
+    for (const ListedType& t : listed_types()) out.push_back({t.name, t.type, packet(t.type, blk)});
     return out;
 }
 

@@ -34,8 +34,18 @@ Bytes empty_block();
 // RTP, call id, camera, a short binary value, a hidden number, endpoint type.
 Bytes full_block();
 
-// The fourteen listed packet types, with the given block at each type's own
-// offset (type 211, which has no block, carries it as trailing bytes).
+struct ListedType {
+    const char* name;  // DIALDIGIT, ...
+    unsigned char type;
+};
+const std::vector<ListedType>& listed_types();
+
+// A packet of `type` with typical fields and the given block at the type's
+// own offset; a type without a block (211, an unlisted one) carries it as
+// trailing bytes from offset 10 on.
+Bytes packet(unsigned char type, const Bytes& block);
+
+// The fourteen listed packet types, each with the given block.
 struct Sample {
     std::string name;  // DIALDIGIT, ...
     unsigned char type;
