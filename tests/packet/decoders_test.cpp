@@ -105,6 +105,7 @@ TEST(Decoders, ArgumentsThatLeaveNothingToDo) {
     EXPECT_EQ(decode_paket_testcall(nullptr, 64, p.get(), true), nullptr);
     EXPECT_EQ(decode_paket(dst, 64, nullptr, p.length, 6, 0), nullptr);
     EXPECT_EQ(decode_paket(dst, 64, p.get(), 0, 6, 0), nullptr);
+    EXPECT_EQ(decode_paket_testcall(dst, 64, p.get(), 0, true), nullptr);
     EXPECT_EQ(decode_paket_testcall(dst, 64, nullptr, p.length, true), nullptr);
     EXPECT_EQ(decode_paket_testcall(dst, 64, nullptr, false), nullptr);
     EXPECT_TRUE(untouched());
