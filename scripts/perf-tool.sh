@@ -29,8 +29,10 @@ while getopts "n:r:s:b:kh" opt; do
 done
 
 [ -f "$build/CMakeCache.txt" ] || cmake -S . -B "$build" -G Ninja >/dev/null
-cmake --build "$build" --target paketlog paketlog_make_trace >/dev/null
+# paketlog_cli is the command (build/tools/paketlog); paketlog is the library.
+cmake --build "$build" --target paketlog_cli paketlog_make_trace >/dev/null
 tool=$build/tools/paketlog
+[ -x "$tool" ] || { echo "perf-tool: $tool was not built" >&2; exit 1; }
 build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt")
 
 workdir=$(mktemp -d)
