@@ -42,7 +42,9 @@ private:
 
 // The `size` argument a target passes, from a 16-bit field: 0 to 65520 as
 // they are, the 15 values above as -15 to -1.
-inline int dest_size(unsigned field) { return field <= 0xFFF0u ? static_cast<int>(field) : static_cast<int>(field) - 0x10000; }
+inline int dest_size(unsigned field) {
+    return field <= 0xFFF0u ? static_cast<int>(field) : static_cast<int>(field) - 0x10000;
+}
 
 // Bytes alone in a heap allocation of exactly their size: a read past the
 // end leaves the allocation (AddressSanitizer, valgrind). `extra` zero

@@ -52,7 +52,9 @@ Bytes frame(std::initializer_list<unsigned> fields, const unsigned char* bytes, 
     out.insert(out.end(), bytes, bytes + n);
     return out;
 }
-Bytes frame(std::initializer_list<unsigned> fields, const Bytes& bytes) { return frame(fields, bytes.data(), bytes.size()); }
+Bytes frame(std::initializer_list<unsigned> fields, const Bytes& bytes) {
+    return frame(fields, bytes.data(), bytes.size());
+}
 
 constexpr unsigned lo(unsigned v) { return v & 0xFF; }
 constexpr unsigned hi(unsigned v) { return (v >> 8) & 0xFF; }
@@ -94,7 +96,10 @@ void packet_seeds(Seeds& s, const testing_support::GoldenEntry& e) {
     // The records the packet's own fields hold.
     switch (p[2]) {
     case PKT_DIALNUMBER:
-        if (p.size() >= 64) number_seeds(s, e.name, &p[10]), number_seeds(s, e.name, &p[37]);
+        if (p.size() >= 64) {
+            number_seeds(s, e.name, &p[10]);
+            number_seeds(s, e.name, &p[37]);
+        }
         break;
     case PKT_CALLINGNUM:
         if (p.size() >= 37) number_seeds(s, e.name, &p[10]);
@@ -147,7 +152,11 @@ void hand_made_seeds(Seeds& s) {
         const char* text;
         unsigned max;
     } texts[] = {
-        {"+7 (000) 123-45-67", 20}, {"12-34", 4}, {"1234567890123456789012345678901234567890", 255}, {"", 5}, {"*#+9", 0},
+        {"+7 (000) 123-45-67", 20},
+        {"12-34", 4},
+        {"1234567890123456789012345678901234567890", 255},
+        {"", 5},
+        {"*#+9", 0},
     };
     for (const auto& t : texts) {
         const std::string text = t.text;

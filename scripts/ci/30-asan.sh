@@ -14,6 +14,7 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=
   -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined" \
   -DPAKETLOG_BUILD_BENCH=OFF -DPAKETLOG_BUILD_FUZZ=ON -DPAKETLOG_FUZZ_ENGINE=replay
 cmake --build "$build"
-export ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1
+export ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1:strict_string_checks=1
+export ASAN_OPTIONS=$ASAN_OPTIONS:detect_stack_use_after_return=1
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 ctest --test-dir "$build" --output-on-failure -j2
