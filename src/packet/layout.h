@@ -3,6 +3,7 @@
 #define PAKETLOG_SRC_PACKET_LAYOUT_H
 
 #include <cstddef>
+#include <cstring>
 
 #include "paketlog.h"
 
@@ -30,6 +31,53 @@ template <typename Record>
 inline Record* record_at(unsigned char* packet, std::size_t at) {
     static_assert(alignof(Record) == 1, "records are read in place at any alignment");
     return reinterpret_cast<Record*>(packet + at);
+}
+
+// The header of a line is made of texts from the library's own tables and,
+// on the operator line, the seance: plain copies compose it, and the line's
+// one snprintf takes it as its first "%s". It stays far below kHeaderSize:
+// at most 31 characters on the operator line, 38 bytes on the test-call line.
+constexpr std::size_t kHeaderSize = 256;
+
+inline char* put_text(char* out, const char* text) {
+    const std::size_t n = std::strlen(text);
+    std::memcpy(out, text, n);
+    return out + n;
+}
+
+// `value` as "%4d" writes it: signed decimal, right-aligned in 4 characters.
+inline char* put_int_width4(char* out, int value) {
+    unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
+    char digits[11];
+    std::size_t n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    const std::size_t width = n + (value < 0 ? 1 : 0);
+    for (std::size_t i = width; i < 4; ++i) *out++ = ' ';
+    if (value < 0) *out++ = '-';
+    while (n > 0) *out++ = digits[--n];
+    return out;
+}
+
+// "%s %s:" of the test-call line; with a seance, "%s %s:%4d:" of the operator line.
+inline void compose_header(char (&header)[kHeaderSize], const char* first, const char* name) {
+    char* out = put_text(header, first);
+    *out++ = ' ';
+    out = put_text(out, name);
+    *out++ = ':';
+    *out = '\0';
+}
+
+inline void compose_header(char (&header)[kHeaderSize], const char* word, const char* name, int seance) {
+    char* out = put_text(header, word);
+    *out++ = ' ';
+    out = put_text(out, name);
+    *out++ = ':';
+    out = put_int_width4(out, seance);
+    *out++ = ':';
+    *out = '\0';
 }
 
 // A number of the packet as the lines show it: digits, category, descriptor.

@@ -9,11 +9,6 @@
 
 using namespace paketlog::detail;
 
-// "<word> <NAME>:<seance>:", the header that opens the line of every listed
-// type. At most 31 characters (a 7-character word, a 10-character name, 11
-// for the most negative seance), so it is written as part of the line itself.
-#define LINE_HEADER "%s %s:%4d:"
-
 char* decode_paket(paketlog::Workspace& ws, char* dst, int size, unsigned char* packet, unsigned short length,
                    unsigned char msg_type, unsigned char skip_type) {
     if (size <= 0 || dst == nullptr) return nullptr;
@@ -40,68 +35,66 @@ char* decode_paket(paketlog::Workspace& ws, char* dst, int size, unsigned char* 
     // packet's own number and RTP fields, which must be the ones shown.
     const unsigned short offset = record_at<_PD_PACKET>(packet, 0)->get_offset_EAP();
     const char* block = walk_block(ws, packet, length, offset, skip_type);
-    const int seance = static_cast<int>(u32_at(packet, 6));
+    char header[kHeaderSize];
+    compose_header(header, word, name, static_cast<int>(u32_at(packet, 6)));
 
     switch (type) {
     case PKT_DIALDIGIT:
-        std::snprintf(dst, size, LINE_HEADER " Digit=%u EAP=%d %s", word, name, seance, u8_at(packet, 10),
-                      int(u8_at(packet, 11)), block);
+        std::snprintf(dst, size, "%s Digit=%u EAP=%d %s", header, u8_at(packet, 10), int(u8_at(packet, 11)), block);
         break;
     case PKT_DIALNUMBER: {
         const NumberFields called = number_at(ws, packet, 10, true);
         const NumberFields calling = number_at(ws, packet, 37, false);
-        std::snprintf(dst, size,
-                      LINE_HEADER " CalledN=%s Ka=%d %s CallingN=%s Ka=%d %s DialParam=0x%08X EAP=%d %s", word,
-                      name, seance, called.digits, called.category, called.kind, calling.digits, calling.category,
-                      calling.kind, u32_at(packet, 64), int(u8_at(packet, 68)), block);
+        std::snprintf(dst, size, "%s CalledN=%s Ka=%d %s CallingN=%s Ka=%d %s DialParam=0x%08X EAP=%d %s", header,
+                      called.digits, called.category, called.kind, calling.digits, calling.category, calling.kind,
+                      u32_at(packet, 64), int(u8_at(packet, 68)), block);
         break;
     }
     case PKT_CONTROL:
-        std::snprintf(dst, size, LINE_HEADER " Control=%s Cause:%s CtrlParam=0x%08X EAP=%d %s", word, name, seance,
+        std::snprintf(dst, size, "%s Control=%s Cause:%s CtrlParam=0x%08X EAP=%d %s", header,
                       get_name_control(packet[10], false), cause2str(ws, record_at<_PD_CAUSE>(packet, 11)),
                       u32_at(packet, 15), int(u8_at(packet, 19)), block);
         break;
     case PKT_CALLINGNUM: {
         const NumberFields calling = number_at(ws, packet, 10, false);
-        std::snprintf(dst, size, LINE_HEADER " CallingN=%s Ka=%d %s DialParam=0x%08X EAP=%d %s", word, name, seance,
-                      calling.digits, calling.category, calling.kind, u32_at(packet, 37), int(u8_at(packet, 41)),
-                      block);
+        std::snprintf(dst, size, "%s CallingN=%s Ka=%d %s DialParam=0x%08X EAP=%d %s", header, calling.digits,
+                      calling.category, calling.kind, u32_at(packet, 37), int(u8_at(packet, 41)), block);
         break;
     }
     case PKT_CHK_SEANCE:
-        std::snprintf(dst, size, LINE_HEADER " SessionCount=%d EAP=%d %s", word, name, seance,
-                      int(u8_at(packet, 10)), int(u8_at(packet, 11)), block);
+        std::snprintf(dst, size, "%s SessionCount=%d EAP=%d %s", header, int(u8_at(packet, 10)),
+                      int(u8_at(packet, 11)), block);
         break;
     case PKT_CNG_SEANCE: {
         const unsigned new_seance = u32_at(packet, 10);
         const NumberFields calling = number_at(ws, packet, 14, false);
-        std::snprintf(dst, size, LINE_HEADER " NewSeance=%u CallingN=%s Ka=%d %s ChangeParam=0x%08X EAP=%d %s", word,
-                      name, seance, new_seance, calling.digits, calling.category, calling.kind, u32_at(packet, 41),
+        std::snprintf(dst, size, "%s NewSeance=%u CallingN=%s Ka=%d %s ChangeParam=0x%08X EAP=%d %s", header,
+                      new_seance, calling.digits, calling.category, calling.kind, u32_at(packet, 41),
                       int(u8_at(packet, 45)), block);
         break;
     }
     case PKT_MOVE_CALL:
-        std::snprintf(dst, size, LINE_HEADER " SecondSeance=%u MoveParam=0x%08X EAP=%d %s", word, name, seance,
-                      u32_at(packet, 10), u32_at(packet, 14), int(u8_at(packet, 20)), block);
+        std::snprintf(dst, size, "%s SecondSeance=%u MoveParam=0x%08X EAP=%d %s", header, u32_at(packet, 10),
+                      u32_at(packet, 14), int(u8_at(packet, 20)), block);
         break;
     case PKT_USER2USER:
-        std::snprintf(dst, size, LINE_HEADER " Command=0x%X Param=0x%llX EAP=%d %s", word, name, seance,
-                      u32_at(packet, 10), u64_at(packet, 14), int(u8_at(packet, 22)), block);
+        std::snprintf(dst, size, "%s Command=0x%X Param=0x%llX EAP=%d %s", header, u32_at(packet, 10),
+                      u64_at(packet, 14), int(u8_at(packet, 22)), block);
         break;
     case PKT_RTP_DATA:
-        std::snprintf(dst, size, LINE_HEADER " ID=%u Dstn=%u %s EAP=%d %s", word, name, seance, u32_at(packet, 10),
-                      u16_at(packet, 14), rtp_exch_param2str(ws, *record_at<RTP_EXCH::sRTPExchParam>(packet, 16)),
+        std::snprintf(dst, size, "%s ID=%u Dstn=%u %s EAP=%d %s", header, u32_at(packet, 10), u16_at(packet, 14),
+                      rtp_exch_param2str(ws, *record_at<RTP_EXCH::sRTPExchParam>(packet, 16)),
                       int(u8_at(packet, 165)), block);
         break;
     case PKT_CONNECT: {
         const char* connect_type = get_connect_type(ws, packet[10], false);
         const char* connect_source = get_connect_source(ws, packet[11], false);
-        std::snprintf(dst, size, LINE_HEADER " Type=%s Source=%s Param=0x%08X EAP=%d %s", word, name, seance,
-                      connect_type, connect_source, u32_at(packet, 12), int(u8_at(packet, 16)), block);
+        std::snprintf(dst, size, "%s Type=%s Source=%s Param=0x%08X EAP=%d %s", header, connect_type,
+                      connect_source, u32_at(packet, 12), int(u8_at(packet, 16)), block);
         break;
     }
     default:  // 208 to 211: no fields of their own
-        std::snprintf(dst, size, LINE_HEADER " EAP=%d %s", word, name, seance, int(u8_at(packet, 10)), block);
+        std::snprintf(dst, size, "%s EAP=%d %s", header, int(u8_at(packet, 10)), block);
         break;
     }
     return result;

@@ -20,42 +20,38 @@ constexpr auto kUnknown = cp1251("%s Неизвестный пакет Тип=0x
 constexpr auto kTruncatedType = cp1251("%s Пакет обрезан: %u из %u байт");
 constexpr auto kTruncated = cp1251("%s %s Пакет обрезан: %u из %u байт");
 
-// "<prefix> <NAME>:", the header that opens the line of every listed type.
-// At most 38 bytes, so it is written as part of the line itself.
-#define LINE_HEADER "%s %s:"
-
-constexpr auto kDigit = cp1251(LINE_HEADER " [%u] %s");
+constexpr auto kDigit = cp1251("%s [%u] %s");
 constexpr auto kDialNumber =
-    cp1251(LINE_HEADER " Вызваемый номер=[%s, Кат=%d, %s] Вызывающий номер=[%s,Кат=%d %s] Параметр=0x%08X %s");
-constexpr auto kControlCause = cp1251(LINE_HEADER " %s Сеанс=%u Причина:%s Параметр=0x%08X %s");
-constexpr auto kControlSeance = cp1251(LINE_HEADER " %s Сеанс=%u Параметр=0x%08X %s");
-constexpr auto kControl = cp1251(LINE_HEADER " %s Параметр=0x%08X %s");
-constexpr auto kCallingNum = cp1251(LINE_HEADER " Номер=[%s,Кат=%d %s] Параметр=0x%08X %s");
-constexpr auto kChkSeance = cp1251(LINE_HEADER " Сеанс=%u Количество=%d %s");
-constexpr auto kCngSeance = cp1251(LINE_HEADER " Сеанс=%u Новый сеанс=%u Номер=[%s,Кат=%d %s] Параметр=0x%08X %s");
-constexpr auto kMoveCall = cp1251(LINE_HEADER " Сеанс=%u Другой сеанс=%u Параметр=0x%08X %s");
-constexpr auto kUser2User = cp1251(LINE_HEADER " Команда=0x%X Параметр=0x%llX %s");
-constexpr auto kRtpData = cp1251(LINE_HEADER " RTP id=%u Назн=%u %s EAP=%d %s");
-constexpr auto kConnect = cp1251(LINE_HEADER " Тип=%s Источник=%s Параметр=0x%08X %s");
+    cp1251("%s Вызваемый номер=[%s, Кат=%d, %s] Вызывающий номер=[%s,Кат=%d %s] Параметр=0x%08X %s");
+constexpr auto kControlCause = cp1251("%s %s Сеанс=%u Причина:%s Параметр=0x%08X %s");
+constexpr auto kControlSeance = cp1251("%s %s Сеанс=%u Параметр=0x%08X %s");
+constexpr auto kControl = cp1251("%s %s Параметр=0x%08X %s");
+constexpr auto kCallingNum = cp1251("%s Номер=[%s,Кат=%d %s] Параметр=0x%08X %s");
+constexpr auto kChkSeance = cp1251("%s Сеанс=%u Количество=%d %s");
+constexpr auto kCngSeance = cp1251("%s Сеанс=%u Новый сеанс=%u Номер=[%s,Кат=%d %s] Параметр=0x%08X %s");
+constexpr auto kMoveCall = cp1251("%s Сеанс=%u Другой сеанс=%u Параметр=0x%08X %s");
+constexpr auto kUser2User = cp1251("%s Команда=0x%X Параметр=0x%llX %s");
+constexpr auto kRtpData = cp1251("%s RTP id=%u Назн=%u %s EAP=%d %s");
+constexpr auto kConnect = cp1251("%s Тип=%s Источник=%s Параметр=0x%08X %s");
 
 // Release (1, 131), reject (130) and channel release (140) show the session
 // and the cause; hold acknowledgement (5) the session alone.
-void control_line(paketlog::Workspace& ws, char* dst, int size, const char* prefix, const char* name,
-                  unsigned char* packet, const char* block) {
+void control_line(paketlog::Workspace& ws, char* dst, int size, const char* header, unsigned char* packet,
+                  const char* block) {
     const unsigned char control = packet[10];
-    const char* control_name = get_name_control(control, true);
+    const char* name = get_name_control(control, true);
     const unsigned seance = u32_at(packet, 6);
     const unsigned param = u32_at(packet, 15);
     switch (control) {
     case 1: case 130: case 131: case 140:
-        std::snprintf(dst, size, kControlCause.s, prefix, name, control_name, seance,
+        std::snprintf(dst, size, kControlCause.s, header, name, seance,
                       cause2strTC(ws, record_at<_PD_CAUSE>(packet, 11)), param, block);
         break;
     case 5:
-        std::snprintf(dst, size, kControlSeance.s, prefix, name, control_name, seance, param, block);
+        std::snprintf(dst, size, kControlSeance.s, header, name, seance, param, block);
         break;
     default:
-        std::snprintf(dst, size, kControl.s, prefix, name, control_name, param, block);
+        std::snprintf(dst, size, kControl.s, header, name, param, block);
         break;
     }
 }
@@ -86,56 +82,58 @@ char* testcall_line(paketlog::Workspace& ws, char* dst, int size, unsigned char*
     // packet's own number and RTP fields, which must be the ones shown.
     const unsigned short offset = record_at<_PD_PACKET>(packet, 0)->get_offset_EAP();
     const char* block = walk_block(ws, packet, limit, offset, 160);
+    char header[kHeaderSize];
+    compose_header(header, prefix, name);
 
     switch (type) {
     case PKT_DIALDIGIT:
-        std::snprintf(dst, size, kDigit.s, prefix, name, u8_at(packet, 10), block);
+        std::snprintf(dst, size, kDigit.s, header, u8_at(packet, 10), block);
         break;
     case PKT_DIALNUMBER: {
         const NumberFields called = number_at(ws, packet, 10, true);
         const NumberFields calling = number_at(ws, packet, 37, false);
-        std::snprintf(dst, size, kDialNumber.s, prefix, name, called.digits, called.category, called.kind,
-                      calling.digits, calling.category, calling.kind, u32_at(packet, 64), block);
+        std::snprintf(dst, size, kDialNumber.s, header, called.digits, called.category, called.kind, calling.digits,
+                      calling.category, calling.kind, u32_at(packet, 64), block);
         break;
     }
     case PKT_CONTROL:
-        control_line(ws, dst, size, prefix, name, packet, block);
+        control_line(ws, dst, size, header, packet, block);
         break;
     case PKT_CALLINGNUM: {
         const NumberFields calling = number_at(ws, packet, 10, false);
-        std::snprintf(dst, size, kCallingNum.s, prefix, name, calling.digits, calling.category, calling.kind,
+        std::snprintf(dst, size, kCallingNum.s, header, calling.digits, calling.category, calling.kind,
                       u32_at(packet, 37), block);
         break;
     }
     case PKT_CHK_SEANCE:
-        std::snprintf(dst, size, kChkSeance.s, prefix, name, u32_at(packet, 6), int(u8_at(packet, 10)), block);
+        std::snprintf(dst, size, kChkSeance.s, header, u32_at(packet, 6), int(u8_at(packet, 10)), block);
         break;
     case PKT_CNG_SEANCE: {
         const NumberFields calling = number_at(ws, packet, 14, false);
-        std::snprintf(dst, size, kCngSeance.s, prefix, name, u32_at(packet, 6), u32_at(packet, 10), calling.digits,
+        std::snprintf(dst, size, kCngSeance.s, header, u32_at(packet, 6), u32_at(packet, 10), calling.digits,
                       calling.category, calling.kind, u32_at(packet, 41), block);
         break;
     }
     case PKT_MOVE_CALL:
-        std::snprintf(dst, size, kMoveCall.s, prefix, name, u32_at(packet, 6), u32_at(packet, 10), u32_at(packet, 14),
+        std::snprintf(dst, size, kMoveCall.s, header, u32_at(packet, 6), u32_at(packet, 10), u32_at(packet, 14),
                       block);
         break;
     case PKT_USER2USER:
-        std::snprintf(dst, size, kUser2User.s, prefix, name, u32_at(packet, 10), u64_at(packet, 14), block);
+        std::snprintf(dst, size, kUser2User.s, header, u32_at(packet, 10), u64_at(packet, 14), block);
         break;
     case PKT_RTP_DATA:
-        std::snprintf(dst, size, kRtpData.s, prefix, name, u32_at(packet, 10), u16_at(packet, 14),
+        std::snprintf(dst, size, kRtpData.s, header, u32_at(packet, 10), u16_at(packet, 14),
                       rtp_exch_param2str(ws, *record_at<RTP_EXCH::sRTPExchParam>(packet, 16)),
                       int(u8_at(packet, 165)), block);
         break;
     case PKT_CONNECT: {
         const char* connect_type = get_connect_type(ws, packet[10], true);
         const char* connect_source = get_connect_source(ws, packet[11], true);
-        std::snprintf(dst, size, kConnect.s, prefix, name, connect_type, connect_source, u32_at(packet, 12), block);
+        std::snprintf(dst, size, kConnect.s, header, connect_type, connect_source, u32_at(packet, 12), block);
         break;
     }
     default:  // 208 to 211: the block alone
-        std::snprintf(dst, size, LINE_HEADER " %s", prefix, name, block);
+        std::snprintf(dst, size, "%s %s", header, block);
         break;
     }
     return result;
