@@ -1,5 +1,5 @@
-// Both decoders on every listed packet type, each next to its floor, and the
-// mix of all of them.
+// Both decoders on every listed packet type with an empty and a full block,
+// each next to its floors, and the mixes.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
