@@ -34,7 +34,7 @@ printf '%s\n' $targets | xargs -P 2 -I{} bash -c 'run {} && echo "fuzz_{}: clean
   tee "$out/summary"
 failed=0
 for t in $targets; do
-  done_line=$(grep -E '^#[0-9]+ +DONE ' "$out/$t.log" | tail -1 || true)
+  done_line=$(grep -E '^#[0-9]+[[:space:]]+DONE ' "$out/$t.log" | tail -1 || true)
   echo "fuzz_$t: ${done_line:-no DONE line}"
   if grep -q "^fuzz_$t: FAILED" "$out/summary" || [ -n "$(ls -A "$out/artifacts/$t")" ]; then
     failed=1
