@@ -1,0 +1,47 @@
+// The host formatter against the C library's snprintf: the same bytes for
+// every size, nothing written past the NUL, the characters placed returned.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+
+#include "paketlog.h"
+
+namespace {
+
+template <typename... Args>
+void same_as_c_library(const char* format, Args... args) {
+    char text[300];
+    const int wanted = std::snprintf(text, sizeof text, format, args...);
+    for (int size : {-1, 0, 1, 2, 5, wanted, wanted + 1, 300}) {
+        char ours[300], theirs[300];
+        std::memset(ours, '#', sizeof ours);
+        std::memset(theirs, '#', sizeof theirs);
+        const int placed = tevo_snprintf(ours, size, format, args...);
+        if (size > 0) std::snprintf(theirs, static_cast<std::size_t>(size), format, args...);
+        EXPECT_EQ(placed, size > 0 ? std::min(wanted, size - 1) : 0) << format << ", size " << size;
+        EXPECT_EQ(std::string(ours, sizeof ours), std::string(theirs, sizeof theirs)) << format << ", size " << size;
+    }
+}
+
+TEST(HostFormatter, WritesWhatTheCLibraryWrites) {
+    const char* texts[] = {"", "x", "sip:1001@10.0.0.1"};
+    const unsigned numbers[] = {0, 7, 0xab, 0xabc, UINT_MAX};
+    const int signed_numbers[] = {0, 42, -1, INT_MIN, INT_MAX};
+    for (const char* s : texts) {
+        for (unsigned u : numbers) {
+            same_as_c_library("%s=%u; ", s, u);
+            same_as_c_library("%s=%u:%u; ", s, u, u + 1);
+            same_as_c_library("Unknown add param:Type=0x%02X Len=%u", u, u);
+            same_as_c_library("%02x ", u);
+            same_as_c_library("%s: ID=%u Dstn=%u %s; ", s, u, u, s);
+            same_as_c_library("%u%%|%s", u, s);
+            same_as_c_library("%u %s|%5u|%-4s|%lx", u, s, u, s, 1ul << 40);  // left to the C library
+        }
+        for (int d : signed_numbers) same_as_c_library("%s=%s Ka=%d %s; ", s, s, d, s);
+    }
+}
+
+}  // namespace
