@@ -8,19 +8,24 @@
 #include <climits>
 #include <cstdarg>
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
-// Keeps what fits in `room` characters and counts everything wanted.
+// Keeps what fits in `room` characters and counts everything wanted. The
+// pieces are a few characters long, too short to be worth a memcpy call.
 struct Sink {
     char* dst;
     std::size_t room;
     std::size_t wanted;
 
-    void put(const char* s, std::size_t n) {
-        if (wanted < room) std::memcpy(dst + wanted, s, n < room - wanted ? n : room - wanted);
-        wanted += n;
+    void put(char c) {
+        if (wanted < room) dst[wanted] = c;
+        ++wanted;
+    }
+    // Puts `s` up to its NUL or `stop`, and returns where it stopped.
+    const char* put_until(const char* s, char stop) {
+        for (; *s != '\0' && *s != stop; ++s) put(*s);
+        return s;
     }
 };
 
@@ -40,15 +45,13 @@ bool format_direct(Sink& out, const char* f, va_list args) {
     char number[16];
     char* const end = number + sizeof number;
     while (*f != '\0') {
-        const char* literal = f;
-        while (*f != '\0' && *f != '%') ++f;
-        out.put(literal, static_cast<std::size_t>(f - literal));
+        f = out.put_until(f, '%');
         if (*f == '\0') break;
         char* p = end;
         if (f[1] == 's') {
             const char* s = va_arg(args, const char*);
             if (s == nullptr) return false;
-            out.put(s, std::strlen(s));
+            out.put_until(s, '\0');
         } else if (f[1] == 'u') {
             p = digits(end, va_arg(args, unsigned), 10, 1, "0123456789");
         } else if (f[1] == 'd') {
@@ -59,11 +62,11 @@ bool format_direct(Sink& out, const char* f, va_list args) {
             p = digits(end, va_arg(args, unsigned), 16, 2, f[3] == 'X' ? "0123456789ABCDEF" : "0123456789abcdef");
             f += 2;
         } else if (f[1] == '%') {
-            out.put("%", 1);
+            out.put('%');
         } else {
             return false;
         }
-        out.put(p, static_cast<std::size_t>(end - p));
+        while (p != end) out.put(*p++);
         f += 2;
     }
     return out.wanted <= INT_MAX;  // beyond, vsnprintf fails and so must this
@@ -73,21 +76,22 @@ bool format_direct(Sink& out, const char* f, va_list args) {
 
 int tevo_snprintf(char* dst, int size, const char* format, ...) {
     if (size <= 0) return 0;
-    va_list args, again;
-    va_start(args, format);
-    va_copy(again, args);
     Sink out{dst, static_cast<std::size_t>(size) - 1, 0};
+    va_list args;
+    va_start(args, format);
     const bool direct = format_direct(out, format, args);
     va_end(args);
-    int placed;
     if (direct) {
-        placed = static_cast<int>(out.wanted < out.room ? out.wanted : out.room);
+        const int placed = static_cast<int>(out.wanted < out.room ? out.wanted : out.room);
         dst[placed] = '\0';
-    } else {
-        const int n = std::vsnprintf(dst, static_cast<std::size_t>(size), format, again);
-        placed = n < 0 ? 0 : n < size ? n : size - 1;
-        if (n < 0) dst[0] = '\0';
+        return placed;
     }
-    va_end(again);
-    return placed;
+    va_start(args, format);  // the arguments again, from the first
+    const int n = std::vsnprintf(dst, static_cast<std::size_t>(size), format, args);
+    va_end(args);
+    if (n < 0) {
+        dst[0] = '\0';
+        return 0;
+    }
+    return n < size ? n : size - 1;
 }

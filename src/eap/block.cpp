@@ -41,8 +41,7 @@ char* walk_block(Workspace& ws, const unsigned char* packet, std::size_t limit, 
         const unsigned length = load_le16(packet + pos + 2);
         if (packet[pos] != skip_type) {
             ws.param_text[0] = '\0';
-            render_param(ws, ws.param_text, sizeof ws.param_text, packet + pos);
-            const std::size_t n = strnlen(ws.param_text, sizeof ws.param_text - 1);
+            const std::size_t n = render_param(ws, ws.param_text, sizeof ws.param_text, packet + pos);
             if (used + n < sizeof ws.block_text) {  // a text that does not fit is dropped whole
                 std::memcpy(text + used, ws.param_text, n);
                 used += n;

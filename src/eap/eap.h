@@ -18,8 +18,9 @@ constexpr std::size_t kTrusted = static_cast<std::size_t>(-1);
 constexpr char kBlockCutMark[] = "[|eap]";
 
 // Renders the parameter whose 4-byte header starts at `param`; every read
-// stays within the header and its `length` value bytes. 0 for an unknown type.
-int render_param(Workspace& ws, char* dst, int size, const unsigned char* param);
+// stays within the header and its `length` value bytes. Returns the length of
+// the text it wrote into `dst` (0 when it wrote nothing).
+std::size_t render_param(Workspace& ws, char* dst, int size, const unsigned char* param);
 
 // Block text of the parameters at `offset`; `limit` is the packet length,
 // or kTrusted to believe the count and every length.

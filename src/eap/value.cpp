@@ -53,73 +53,80 @@ int render_text(char* dst, int size, const char* name, const unsigned char* valu
     return tevo_snprintf(dst, size, "%s=%s; ", name, copy);
 }
 
+// The length of the text a host-formatter call left in a buffer of `size`
+// bytes: what it placed, even from a formatter that reports what it wanted,
+// as snprintf does.
+std::size_t placed(int reported, int size) {
+    return reported <= 0 ? 0 : static_cast<std::size_t>(reported < size ? reported : size - 1);
+}
+
 }  // namespace
 
-int render_param(Workspace& ws, char* dst, int size, const unsigned char* param) {
+std::size_t render_param(Workspace& ws, char* dst, int size, const unsigned char* param) {
     const unsigned char type = param[0];
     const unsigned length = load_le16(param + 2);
     const unsigned char* value = param + sizeof(_PD_ADD_PARAM_HEADER);
     const char* name = get_name_add_param(type);
-    if (name == nullptr) {
-        tevo_snprintf(dst, size, "Unknown add param:Type=0x%02X Len=%u", type, length);
-        return 0;
-    }
+    if (name == nullptr)
+        return placed(tevo_snprintf(dst, size, "Unknown add param:Type=0x%02X Len=%u", type, length), size);
     const Layout layout = kLayouts[type - kFirstType];
     if (length < fixed_size(layout)) {
-        tevo_snprintf(dst, size, "%s=[too short: Len=%u, needs %u]; ", name, length, fixed_size(layout));
-        return 1;
+        return placed(tevo_snprintf(dst, size, "%s=[too short: Len=%u, needs %u]; ", name, length, fixed_size(layout)),
+                      size);
     }
+    int n = 0;  // the host formatter's results
     switch (layout) {
     case Layout::Text:
-        render_text(dst, size, name, value, length);
+        n = render_text(dst, size, name, value, length);
         break;
     case Layout::U8:
-        tevo_snprintf(dst, size, "%s=%u; ", name, unsigned{value[0]});
+        n = tevo_snprintf(dst, size, "%s=%u; ", name, unsigned{value[0]});
         break;
     case Layout::U32:
-        tevo_snprintf(dst, size, "%s=%u; ", name, load_le32(value));
+        n = tevo_snprintf(dst, size, "%s=%u; ", name, load_le32(value));
         break;
     case Layout::U32Pair:
-        tevo_snprintf(dst, size, "%s=%u:%u; ", name, load_le32(value), load_le32(value + 4));
+        n = tevo_snprintf(dst, size, "%s=%u:%u; ", name, load_le32(value), load_le32(value + 4));
         break;
     case Layout::Rtp: {
         const char* rtp =
             rtp_exch_param2str(ws, *reinterpret_cast<const RTP_EXCH::sRTPExchParam*>(value + kRtpOffset));
-        tevo_snprintf(dst, size, "%s: ID=%u Dstn=%u %s; ", name, load_le32(value), unsigned{load_le16(value + 4)},
-                      rtp);
+        n = tevo_snprintf(dst, size, "%s: ID=%u Dstn=%u %s; ", name, load_le32(value),
+                          unsigned{load_le16(value + 4)}, rtp);
         break;
     }
     case Layout::Binary: {
-        const int n = tevo_snprintf(dst, size, "%s=", name);
-        dump2str(dst + n, size - n, value, length);
+        n = tevo_snprintf(dst, size, "%s=", name);
+        n += dump2str(dst + n, size - n, value, length);
         break;
     }
     case Layout::Video: {
         const std::string text = reinterpret_cast<const Video_Exchange::ParamVideoRTP*>(value)->ToString();
-        tevo_snprintf(dst, size, "%s=%s", name, text.c_str());
+        n = tevo_snprintf(dst, size, "%s=%s", name, text.c_str());
         break;
     }
     case Layout::Number: {
         _PD_NUMBER* number = reinterpret_cast<_PD_NUMBER*>(const_cast<unsigned char*>(value));
         const char* digits = number2str(ws, number, ws.number_text_a, sizeof ws.number_text_a, false);
         const char* kind = abonenttype2str(&number->abonent_type, ws.type_text_a, sizeof ws.type_text_a);
-        tevo_snprintf(dst, size, "%s=%s Ka=%d %s; ", name, digits, int{number->category}, kind);
+        n = tevo_snprintf(dst, size, "%s=%s Ka=%d %s; ", name, digits, int{number->category}, kind);
         break;
     }
     case Layout::EndpointType:
-        tevo_snprintf(dst, size, "%s=%s; ", name, find_name(kEndpointTypes, value[0], "UNKNOWN"));
+        n = tevo_snprintf(dst, size, "%s=%s; ", name, find_name(kEndpointTypes, value[0], "UNKNOWN"));
         break;
     case Layout::Silent:
         break;
     }
-    return 1;
+    return placed(n, size);
 }
 
 }  // namespace detail
 }  // namespace paketlog
 
 int get_eap_value(paketlog::Workspace& ws, char* dst, int size, _PD_ADD_PARAM_HEADER* param) {
-    return paketlog::detail::render_param(ws, dst, size, reinterpret_cast<const unsigned char*>(param));
+    paketlog::detail::render_param(ws, dst, size, reinterpret_cast<const unsigned char*>(param));
+    return get_name_add_param(param->type) != nullptr;
 }
 
 int get_eap_value(char* dst, int size, _PD_ADD_PARAM_HEADER* param) {
