@@ -4,21 +4,9 @@
 
 using paketlog::tool::json_string;
 
-namespace {
-
-TEST(JsonText, QuotesAndEscapes) {
+// Quotes, backslashes and UTF-8 text are pinned by the escapes run of the program.
+TEST(JsonText, ControlCharactersAreEscaped) {
     EXPECT_EQ(json_string(""), "\"\"");
-    EXPECT_EQ(json_string("EAP=0 "), "\"EAP=0 \"");
-    EXPECT_EQ(json_string("say \"hi\""), "\"say \\\"hi\\\"\"");
-    EXPECT_EQ(json_string("a\\x98b"), "\"a\\\\x98b\"");
     EXPECT_EQ(json_string("\n\r\t\b\f"), "\"\\n\\r\\t\\b\\f\"");
-    EXPECT_EQ(json_string(std::string("\x01\x1F\x7F", 3)), "\"\\u0001\\u001f\\u007f\"");
-    EXPECT_EQ(json_string(std::string("a\0b", 3)), "\"a\\u0000b\"");
+    EXPECT_EQ(json_string(std::string("a\0\x01\x1F\x7F" "b", 6)), "\"a\\u0000\\u0001\\u001f\\u007fb\"");
 }
-
-TEST(JsonText, Utf8PassesThrough) {
-    EXPECT_EQ(json_string("<< пакет  ЦИФРА          :: [5] "), "\"<< пакет  ЦИФРА          :: [5] \"");
-    EXPECT_EQ(json_string("/ € №"), "\"/ € №\"");
-}
-
-}  // namespace

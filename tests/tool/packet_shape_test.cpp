@@ -1,70 +1,85 @@
+// The JSON "truncated" flag must agree with what the decoders print, and the
+// decoders, given a buffer of exactly the packet's size, must read no further.
 #include "packet_shape.h"
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <string>
 #include <vector>
 
-using paketlog::tool::packet_truncated;
-using paketlog::tool::packet_type;
+#include "packet_line.h"
+#include "paketlog.h"
+
+using paketlog::tool::Options;
+using Bytes = std::vector<unsigned char>;
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
-
-Bytes packet(unsigned char type, std::size_t length) {
-    Bytes p(length, 0);
-    if (length > 2) p[2] = type;
-    return p;
+// "Truncated packet" or "[|eap]" in the operator line, "Пакет обрезан" in the test-call line.
+bool library_says_truncated(const std::string& line) {
+    return line.find("Truncated packet") != std::string::npos || line.find("[|eap]") != std::string::npos ||
+           line.find("\xCF\xE0\xEA\xE5\xF2 \xEE\xE1\xF0\xE5\xE7\xE0\xED") != std::string::npos;
 }
 
-bool truncated(const Bytes& p) { return packet_truncated(p.data(), p.size()); }
-
-TEST(PacketShape, TypeNeedsThreeBytes) {
-    EXPECT_EQ(packet_type(Bytes{1, 0}.data(), 2), -1);
-    EXPECT_EQ(packet_type(Bytes{1, 0, 0x80}.data(), 3), 0x80);
-    EXPECT_TRUE(truncated(Bytes{1}));
-    EXPECT_TRUE(truncated(Bytes{1, 0}));
-}
-
-TEST(PacketShape, FixedFieldsUpToTheBlockCount) {
-    struct Case {
-        unsigned char type;
-        std::size_t need;
-    };
-    const Case cases[] = {{128, 12}, {129, 69}, {130, 20}, {132, 42}, {136, 12}, {138, 46}, {140, 21},
-                          {141, 23}, {144, 166}, {145, 17}, {208, 11}, {209, 11}, {210, 11}, {211, 11}};
-    for (const Case& c : cases) {
-        EXPECT_TRUE(truncated(packet(c.type, c.need - 1))) << unsigned{c.type};
-        EXPECT_FALSE(truncated(packet(c.type, c.need))) << unsigned{c.type};
+testing::AssertionResult agrees(Bytes packet) {
+    packet.shrink_to_fit();
+    const bool flag = paketlog::tool::packet_truncated(packet.data(), packet.size());
+    for (bool testcall : {false, true}) {
+        Options o;
+        o.testcall = testcall;
+        const std::string line = paketlog::tool::decode_packet_line(o, packet);
+        if (flag != library_says_truncated(line))
+            return testing::AssertionFailure() << packet.size() << " bytes, flag " << flag << ": " << line;
     }
-    // An unlisted type is shown by its code alone.
-    EXPECT_FALSE(truncated(packet(131, 3)));
-    EXPECT_FALSE(truncated(packet(0, 3)));
+    return testing::AssertionSuccess();
 }
 
-TEST(PacketShape, BlockParametersMustEndInsideThePacket) {
-    // KLT_RDY, count 2: BUTTON (1 byte), then ENDPOINT_B "ab".
-    const Bytes whole = {1, 0, 208, 0, 0, 0, 0, 0, 0, 0, 2, 0xA2, 0, 1, 0, 7, 0xA1, 0, 3, 0, 'a', 'b', 0};
-    EXPECT_FALSE(truncated(whole));
-    for (std::size_t cut = 11; cut < whole.size(); ++cut)
-        EXPECT_TRUE(truncated(Bytes(whole.begin(), whole.begin() + static_cast<long>(cut)))) << cut;
-
-    Bytes extra = whole;
-    extra.push_back(0xEE);  // bytes after the last parameter are no harm
-    EXPECT_FALSE(truncated(extra));
-
-    Bytes more = whole;
-    more[10] = 3;  // a third parameter that is not there
-    EXPECT_TRUE(truncated(more));
+std::size_t block_offset(unsigned char type) {
+    _PD_PACKET header{};
+    header.type = type;
+    return header.get_offset_EAP();
 }
 
-TEST(PacketShape, OnlyTheFirstTwelveParametersCount) {
-    Bytes p = packet(210, 11);
-    p[10] = 200;
-    for (int i = 0; i < 12; ++i) p.insert(p.end(), {0xA2, 0, 1, 0, 1});
-    EXPECT_FALSE(truncated(p));
-    p.resize(p.size() - 1);
-    EXPECT_TRUE(truncated(p));
+// Every type, its block holding BUTTON=7 and ENDPOINT_B "ab"; and a block whose
+// count says 200, of which the decoders walk twelve. Cut at every length.
+TEST(PacketShape, TruncatedFlagAgreesAtEveryCut) {
+    std::vector<Bytes> packets;
+    for (const CODE_NAME& row : KesaPakets) {
+        Bytes p(block_offset(row.code) != 0 ? block_offset(row.code) : 11, 0);
+        p[2] = row.code;
+        if (block_offset(row.code) != 0) p.insert(p.end(), {2, 0xA2, 0, 1, 0, 7, 0xA1, 0, 3, 0, 'a', 'b', 0});
+        packets.push_back(p);
+    }
+    packets.push_back({1, 0, 131});
+    Bytes many = {1, 0, PKT_KLT_UNREG, 0, 0, 0, 0, 0, 0, 0, 200};
+    for (int i = 0; i < 12; ++i) many.insert(many.end(), {0xA2, 0, 1, 0, 1});
+    many.insert(many.end(), {0xA2, 0});
+    packets.push_back(many);
+    for (Bytes whole : packets) {
+        EXPECT_FALSE(paketlog::tool::packet_truncated(whole.data(), whole.size())) << unsigned{whole[2]};
+        whole.push_back(0xEE);  // a byte after the block does no harm
+        for (std::size_t n = 1; n <= whole.size(); ++n)
+            ASSERT_TRUE(agrees(Bytes(whole.begin(), whole.begin() + static_cast<long>(n)))) << unsigned{whole[2]};
+    }
+}
+
+TEST(PacketShape, TruncatedFlagAgreesOnRandomPackets) {
+    std::mt19937 random(20240301);
+    for (int i = 0; i < 4000; ++i) {
+        Bytes packet(1 + random() % 420);
+        for (unsigned char& b : packet) b = static_cast<unsigned char>(random());
+        if (packet.size() > 2) packet[2] = KesaPakets[random() % std::size(KesaPakets)].code;
+        const std::size_t offset = packet.size() > 2 ? block_offset(packet[2]) : 0;
+        if (offset != 0 && offset < packet.size() && random() % 2 == 0) {  // small counts and lengths
+            packet[offset] = static_cast<unsigned char>(random() % 4);
+            for (std::size_t at = offset + 3; at + 1 < packet.size(); at += 4 + packet[at]) {
+                packet[at] = static_cast<unsigned char>(random() % 24);
+                packet[at + 1] = 0;
+            }
+        }
+        ASSERT_TRUE(agrees(packet)) << "random packet " << i;
+    }
 }
 
 }  // namespace

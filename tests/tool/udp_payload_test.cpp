@@ -3,154 +3,72 @@
 #include <gtest/gtest.h>
 #include <pcap/dlt.h>
 
-#include <vector>
-
 #include "capture_writer.h"
 
-using paketlog::tool::Bytes;
-using paketlog::tool::find_udp_payload;
-using paketlog::tool::LinkLayer;
-using paketlog::tool::UdpDatagram;
-using paketlog::tool::UdpFlow;
-using paketlog::tool::udp_frame;
+using namespace paketlog::tool;
+using Kind = UdpDatagram::Kind;
 
 namespace {
 
 const Bytes kPayload = {0x01, 0x00, 0x80, 0x00, 0x00, 0x00, 0x11, 0x00, 0x00, 0x00, 0x05, 0x00};
+constexpr int kIp = 14;  // the IP header behind the Ethernet header
 
-Bytes payload_of(const UdpDatagram& d) { return Bytes(d.payload, d.payload + d.size); }
-
-UdpDatagram find(int dlt, const Bytes& frame) { return find_udp_payload(dlt, frame.data(), frame.size()); }
-
-constexpr std::size_t kEthernet = 14;
-
-// An IPv6 extension header of 8 bytes inserted in front of the UDP header.
-Bytes with_ipv6_extension(Bytes frame, unsigned char type, const Bytes& body6) {
-    const std::size_t ip = kEthernet;
-    Bytes extension = {frame[ip + 6], 0};
-    extension.insert(extension.end(), body6.begin(), body6.end());
-    frame[ip + 6] = type;
-    const unsigned length = static_cast<unsigned>(frame[ip + 4] << 8 | frame[ip + 5]) + 8;
-    frame[ip + 4] = static_cast<unsigned char>(length >> 8);
-    frame[ip + 5] = static_cast<unsigned char>(length);
-    frame.insert(frame.begin() + static_cast<long>(ip + 40), extension.begin(), extension.end());
-    return frame;
-}
-
-TEST(UdpPayload, FoundBehindEveryLinkLayerAndIpVersion) {
-    const std::pair<LinkLayer, int> links[] = {
-        {LinkLayer::Ethernet, DLT_EN10MB}, {LinkLayer::LinuxCooked, DLT_LINUX_SLL}, {LinkLayer::LinuxCooked2, DLT_LINUX_SLL2}};
-    for (const auto& link : links) {
-        for (bool ipv6 : {false, true}) {
-            UdpFlow flow;
-            flow.ipv6 = ipv6;
-            flow.src_port = 40001;
-            flow.dst_port = 7700;
-            const Bytes frame = udp_frame(link.first, flow, kPayload);
-            const UdpDatagram d = find(link.second, frame);
-            ASSERT_EQ(d.kind, UdpDatagram::Kind::Udp) << link.second << (ipv6 ? " IPv6" : " IPv4");
-            EXPECT_EQ(payload_of(d), kPayload);
-            EXPECT_EQ(d.src_port, 40001);
-            EXPECT_EQ(d.dst_port, 7700);
-            EXPECT_FALSE(d.first_fragment);
+// Frames the capture runs never hold: other link layers, other traffic,
+// fragments, IPv6 extension headers, frames cut by the snapshot length.
+TEST(UdpPayload, MalformedAndUnusualFrames) {
+    struct Case {
+        const char* what;
+        int dlt;
+        bool ipv6;
+        Bytes extension;  // IPv6: put behind the fixed header; [0] is its type, [1] the next header
+        std::vector<std::pair<int, unsigned char>> patches;  // offset from the IP header, byte
+        int caplen;  // 0: the whole frame
+        Kind kind;
+        std::size_t size;
+        bool first_fragment;
+    };
+    const Case cases[] = {
+        {"raw IPv4, padding left", DLT_RAW, false, {}, {}, 0, Kind::Udp, 12, false},
+        {"raw IPv6", DLT_IPV6, true, {}, {}, 0, Kind::Udp, 12, false},
+        {"loopback", DLT_NULL, false, {}, {}, 0, Kind::Udp, 12, false},
+        {"TCP", DLT_EN10MB, false, {}, {{9, 6}}, 0, Kind::Other, 0, false},
+        {"ARP", DLT_EN10MB, false, {}, {{-2, 0x08}, {-1, 0x06}}, 0, Kind::Other, 0, false},
+        {"IPv4 ethertype, IPv6 header", DLT_EN10MB, false, {}, {{0, 0x65}}, 0, Kind::Other, 0, false},
+        {"ICMPv6", DLT_EN10MB, true, {}, {{6, 58}}, 0, Kind::Other, 0, false},
+        {"no link header", DLT_EN10MB, false, {}, {}, 13, Kind::Other, 0, false},
+        {"IPv4 first fragment", DLT_EN10MB, false, {}, {{6, 0x20}}, 0, Kind::Udp, 12, true},
+        {"IPv4 later fragment", DLT_EN10MB, false, {}, {{7, 0x10}}, 0, Kind::Fragment, 0, false},
+        {"IPv6 hop-by-hop", DLT_EN10MB, true, {0, 17, 0, 1, 4, 0, 0, 0, 0}, {}, 0, Kind::Udp, 12, false},
+        {"IPv6 first fragment", DLT_EN10MB, true, {44, 17, 0, 0, 1, 0, 0, 0, 7}, {}, 0, Kind::Udp, 12, true},
+        {"IPv6 later fragment", DLT_EN10MB, true, {44, 17, 0, 0, 0x10, 0, 0, 0, 7}, {}, 0, Kind::Fragment, 0, false},
+        {"IPv6 cut in an extension", DLT_EN10MB, true, {0, 17, 0, 1, 4, 0, 0, 0, 0}, {}, kIp + 41, Kind::Cut,
+         0, false},
+        {"cut in the payload", DLT_EN10MB, false, {}, {}, kIp + 20 + 8 + 5, Kind::Udp, 5, false},
+        {"cut after the UDP header", DLT_EN10MB, false, {}, {}, kIp + 20 + 8, Kind::Udp, 0, false},
+        {"cut in the UDP header", DLT_EN10MB, false, {}, {}, kIp + 20 + 7, Kind::Cut, 0, false},
+        {"cut in IPv4 options", DLT_EN10MB, false, {}, {{0, 0x46}}, kIp + 22, Kind::Cut, 0, false},
+        {"link not walked", DLT_IEEE802_11, false, {}, {}, 0, Kind::Other, 0, false},
+    };
+    for (const Case& c : cases) {
+        UdpFlow flow;
+        flow.ipv6 = c.ipv6;
+        Bytes frame = udp_frame(LinkLayer::Ethernet, flow, kPayload);
+        if (!c.extension.empty()) {
+            frame.insert(frame.begin() + kIp + 40, c.extension.begin() + 1, c.extension.end());
+            frame[kIp + 6] = c.extension[0];
+            frame[kIp + 5] = static_cast<unsigned char>(frame[kIp + 5] + c.extension.size() - 1);
         }
+        for (const auto& patch : c.patches) frame[static_cast<std::size_t>(kIp + patch.first)] = patch.second;
+        if (c.caplen != 0) frame.resize(static_cast<std::size_t>(c.caplen));
+        if (c.dlt == DLT_RAW || c.dlt == DLT_IPV6) frame.erase(frame.begin(), frame.begin() + kIp);
+        if (c.dlt == DLT_NULL) frame.erase(frame.begin() + 4, frame.begin() + kIp);
+        const UdpDatagram d = find_udp_payload(c.dlt, frame.data(), frame.size());
+        EXPECT_EQ(link_type_supported(c.dlt), c.dlt != DLT_IEEE802_11) << c.what;
+        ASSERT_EQ(d.kind, c.kind) << c.what;
+        EXPECT_EQ(d.first_fragment, c.first_fragment) << c.what;
+        EXPECT_EQ(Bytes(d.payload, d.payload + d.size), Bytes(kPayload.begin(), kPayload.begin() + c.size))
+            << c.what;
     }
-}
-
-TEST(UdpPayload, RawIpAndLoopbackLinks) {
-    const Bytes ethernet = udp_frame(LinkLayer::Ethernet, UdpFlow{}, kPayload);
-    const Bytes ip(ethernet.begin() + kEthernet, ethernet.end());
-    for (int dlt : {DLT_RAW, DLT_IPV4}) EXPECT_EQ(payload_of(find(dlt, ip)), kPayload) << dlt;
-    Bytes loop = {2, 0, 0, 0};  // AF_INET, host order
-    loop.insert(loop.end(), ip.begin(), ip.end());
-    EXPECT_EQ(payload_of(find(DLT_NULL, loop)), kPayload);
-}
-
-TEST(UdpPayload, EthernetPaddingAndVlanTagsAreNotPayload) {
-    const Bytes tiny = {0x01, 0x02, 0x03};
-    const Bytes frame = udp_frame(LinkLayer::Ethernet, UdpFlow{}, tiny);
-    ASSERT_EQ(frame.size(), 60u);  // padded on the wire
-    EXPECT_EQ(payload_of(find(DLT_EN10MB, frame)), tiny);
-
-    UdpFlow tagged;
-    tagged.vlan = 42;
-    EXPECT_EQ(payload_of(find(DLT_EN10MB, udp_frame(LinkLayer::Ethernet, tagged, tiny))), tiny);
-    tagged.ipv6 = true;
-    EXPECT_EQ(payload_of(find(DLT_EN10MB, udp_frame(LinkLayer::Ethernet, tagged, kPayload))), kPayload);
-}
-
-TEST(UdpPayload, OtherTrafficIsPassedOver) {
-    Bytes tcp = udp_frame(LinkLayer::Ethernet, UdpFlow{}, kPayload);
-    tcp[kEthernet + 9] = 6;
-    EXPECT_EQ(find(DLT_EN10MB, tcp).kind, UdpDatagram::Kind::Other);
-
-    Bytes arp = udp_frame(LinkLayer::Ethernet, UdpFlow{}, kPayload);
-    arp[12] = 0x08;
-    arp[13] = 0x06;
-    EXPECT_EQ(find(DLT_EN10MB, arp).kind, UdpDatagram::Kind::Other);
-
-    UdpFlow v6;
-    v6.ipv6 = true;
-    Bytes icmp6 = udp_frame(LinkLayer::Ethernet, v6, kPayload);
-    icmp6[kEthernet + 6] = 58;
-    EXPECT_EQ(find(DLT_EN10MB, icmp6).kind, UdpDatagram::Kind::Other);
-
-    EXPECT_EQ(find(DLT_EN10MB, Bytes{0x01, 0x02}).kind, UdpDatagram::Kind::Other);
-    EXPECT_EQ(find(DLT_IEEE802_11, udp_frame(LinkLayer::Ethernet, UdpFlow{}, kPayload)).kind,
-              UdpDatagram::Kind::Other);
-    EXPECT_FALSE(paketlog::tool::link_type_supported(DLT_IEEE802_11));
-    EXPECT_TRUE(paketlog::tool::link_type_supported(DLT_LINUX_SLL2));
-}
-
-TEST(UdpPayload, Ipv4Fragments) {
-    Bytes first = udp_frame(LinkLayer::Ethernet, UdpFlow{}, kPayload);
-    first[kEthernet + 6] = 0x20;  // more fragments, offset 0
-    first[kEthernet + 7] = 0x00;
-    const UdpDatagram d = find(DLT_EN10MB, first);
-    ASSERT_EQ(d.kind, UdpDatagram::Kind::Udp);
-    EXPECT_TRUE(d.first_fragment);
-    EXPECT_EQ(payload_of(d), kPayload);
-
-    Bytes later = first;
-    later[kEthernet + 6] = 0x00;  // last fragment at offset 8 * 0x10
-    later[kEthernet + 7] = 0x10;
-    EXPECT_EQ(find(DLT_EN10MB, later).kind, UdpDatagram::Kind::Fragment);
-}
-
-TEST(UdpPayload, Ipv6ExtensionHeadersAreWalked) {
-    UdpFlow v6;
-    v6.ipv6 = true;
-    const Bytes plain = udp_frame(LinkLayer::Ethernet, v6, kPayload);
-
-    const Bytes hop = with_ipv6_extension(plain, 0, {1, 4, 0, 0, 0, 0});  // hop-by-hop, PadN
-    UdpDatagram d = find(DLT_EN10MB, hop);
-    ASSERT_EQ(d.kind, UdpDatagram::Kind::Udp);
-    EXPECT_EQ(payload_of(d), kPayload);
-
-    const Bytes first = with_ipv6_extension(plain, 44, {0x00, 0x01, 0, 0, 0, 7});  // offset 0, more
-    d = find(DLT_EN10MB, first);
-    ASSERT_EQ(d.kind, UdpDatagram::Kind::Udp);
-    EXPECT_TRUE(d.first_fragment);
-    EXPECT_EQ(payload_of(d), kPayload);
-
-    const Bytes later = with_ipv6_extension(plain, 44, {0x00, 0x10, 0, 0, 0, 7});  // offset 2
-    EXPECT_EQ(find(DLT_EN10MB, later).kind, UdpDatagram::Kind::Fragment);
-}
-
-TEST(UdpPayload, FramesCutByTheSnapshotLength) {
-    const Bytes frame = udp_frame(LinkLayer::Ethernet, UdpFlow{}, kPayload);
-    const std::size_t udp = kEthernet + 20;
-
-    UdpDatagram d = find_udp_payload(DLT_EN10MB, frame.data(), udp + 8 + 5);
-    ASSERT_EQ(d.kind, UdpDatagram::Kind::Udp);
-    EXPECT_EQ(payload_of(d), Bytes(kPayload.begin(), kPayload.begin() + 5));
-
-    EXPECT_EQ(find_udp_payload(DLT_EN10MB, frame.data(), udp + 8).size, 0u);
-    EXPECT_EQ(find_udp_payload(DLT_EN10MB, frame.data(), udp + 7).kind, UdpDatagram::Kind::Cut);
-
-    Bytes options = frame;
-    options[kEthernet] = 0x46;  // a 24-byte IPv4 header, cut inside
-    EXPECT_EQ(find_udp_payload(DLT_EN10MB, options.data(), kEthernet + 22).kind, UdpDatagram::Kind::Cut);
 }
 
 }  // namespace
