@@ -1,5 +1,6 @@
 #include "hex_trace.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace paketlog {
@@ -38,6 +39,7 @@ HexLine parse_hex_line(std::string_view line) {
     while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.remove_suffix(1);
 
     HexLine result;
+    result.bytes.reserve(std::min(line.size() / 2, kMaxPacketLength));
     bool has_text = false;
     std::size_t i = 0;
     while (i < line.size()) {
