@@ -66,7 +66,15 @@ Cp1251ToUtf8::Cp1251ToUtf8() {
 std::string Cp1251ToUtf8::convert(std::string_view text) const {
     std::string out;
     out.reserve(text.size() * 2);
-    for (char c : text) out += shown_[static_cast<unsigned char>(c)];
+    std::size_t same = 0;  // start of the bytes shown as themselves (printable ASCII), copied as one run
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const unsigned char byte = static_cast<unsigned char>(text[i]);
+        if (byte >= 0x20 && byte < 0x7F) continue;
+        out.append(text, same, i - same);
+        out += shown_[byte];
+        same = i + 1;
+    }
+    out.append(text, same);
     return out;
 }
 
