@@ -38,7 +38,7 @@ TEST(HostFormatter, WritesWhatTheCLibraryWrites) {
             same_as_c_library("%02x ", u);
             same_as_c_library("%s: ID=%u Dstn=%u %s; ", s, u, u, s);
             same_as_c_library("%u%%|%s", u, s);
-            same_as_c_library("%u %s|%5u|%-4s|%lx", u, s, u, s, 1ul << 40);  // left to the C library
+            same_as_c_library("%u %s|%5u|%-4s|%llx", u, s, u, s, 1ull << 40);  // left to the C library
         }
         for (int d : signed_numbers) same_as_c_library("%s=%s Ka=%d %s; ", s, s, d, s);
     }
