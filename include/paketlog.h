@@ -53,14 +53,20 @@ inline std::size_t field_strlen(const char* s, std::size_t width) {
     const void* nul = std::memchr(s, 0, width);
     return nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - s) : width;
 }
-inline void append_decimal(std::string& text, unsigned int value) {
-    char digits[10];
-    int n = 0;
+// Decimal digits of `value`, most significant first, in `out`; returns how many.
+inline std::size_t decimal_digits(char (&out)[10], unsigned int value) {
+    char reversed[10];
+    std::size_t n = 0;
     do {
-        digits[n++] = static_cast<char>('0' + value % 10);
+        reversed[n++] = static_cast<char>('0' + value % 10);
         value /= 10;
     } while (value != 0);
-    while (n > 0) text += digits[--n];
+    for (std::size_t i = 0; i < n; ++i) out[i] = reversed[n - 1 - i];
+    return n;
+}
+inline void append_decimal(std::string& text, unsigned int value) {
+    char digits[10];
+    text.append(digits, decimal_digits(digits, value));
 }
 }  // namespace detail
 }  // namespace paketlog

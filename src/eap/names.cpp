@@ -1,6 +1,4 @@
 // Additional-parameter type names.
-#include <iterator>
-
 #include "code_name.h"
 
 const CODE_NAME AddParamPakets[21] = {
@@ -14,10 +12,6 @@ const CODE_NAME AddParamPakets[21] = {
     {180, "UNKNOWN"},
 };
 
-// The rows run from code 160 without a gap, so a known code's row is found by
-// its offset; the scan answers for any other code.
 const char* get_name_add_param(unsigned char type) {
-    const unsigned row = type - 160u;
-    if (row < std::size(AddParamPakets) && AddParamPakets[row].code == type) return AddParamPakets[row].name;
     return paketlog::detail::find_name(AddParamPakets, type, nullptr);
 }

@@ -39,11 +39,10 @@ void write_rtp_text(const RTP_EXCH::sRTPExchParam& param, char* dst, std::size_t
     std::memcpy(text + n, param.address, address);
     n += address;
     text[n++] = ':';
-    char digits[5];
-    std::size_t count = 0;
-    for (unsigned port = load_le16(&param.port); count == 0 || port != 0; port /= 10)
-        digits[count++] = static_cast<char>('0' + port % 10);
-    while (count > 0) text[n++] = digits[--count];
+    char digits[10];
+    const std::size_t count = paketlog::detail::decimal_digits(digits, load_le16(&param.port));
+    std::memcpy(text + n, digits, count);
+    n += count;
     text[n++] = '(';
     text[n++] = param.recv_flag ? 'r' : '-';
     text[n++] = param.send_flag ? 's' : '-';

@@ -47,18 +47,13 @@ inline char* put_text(char* out, const char* text) {
 
 // `value` as "%4d" writes it: signed decimal, right-aligned in 4 characters.
 inline char* put_int_width4(char* out, int value) {
-    unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
-    char digits[11];
-    std::size_t n = 0;
-    do {
-        digits[n++] = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude != 0);
-    const std::size_t width = n + (value < 0 ? 1 : 0);
-    for (std::size_t i = width; i < 4; ++i) *out++ = ' ';
+    const unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
+    char digits[10];
+    const std::size_t n = decimal_digits(digits, magnitude);
+    for (std::size_t width = n + (value < 0 ? 1 : 0); width < 4; ++width) *out++ = ' ';
     if (value < 0) *out++ = '-';
-    while (n > 0) *out++ = digits[--n];
-    return out;
+    std::memcpy(out, digits, n);
+    return out + n;
 }
 
 // "%s %s:" of the test-call line; with a seance, "%s %s:%4d:" of the operator line.
