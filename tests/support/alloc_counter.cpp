@@ -3,6 +3,12 @@
 #include <cstdlib>
 #include <new>
 
+namespace {
+thread_local unsigned long t_allocations = 0;
+}  // namespace
+
+unsigned long testing_support::allocations_on_this_thread() { return t_allocations; }
+
 #if defined(__SANITIZE_THREAD__)
 #define PAKETLOG_TSAN 1
 #elif defined(__has_feature)
@@ -11,18 +17,9 @@
 #endif
 #endif
 
-namespace {
-thread_local unsigned long t_allocations = 0;
-}  // namespace
-
-namespace testing_support {
-unsigned long allocations_on_this_thread() { return t_allocations; }
-}  // namespace testing_support
-
 #ifdef PAKETLOG_TSAN
-// ThreadSanitizer links its own operator new and delete, which cannot be
-// replaced; its allocator reports every heap allocation (operator new goes
-// through it) to a hook instead.
+// ThreadSanitizer's operator new cannot be replaced; its allocator reports
+// every heap allocation to a hook instead.
 #include <sanitizer/allocator_interface.h>
 
 namespace {
@@ -31,24 +28,20 @@ void on_free(const volatile void*) {}
 [[maybe_unused]] const int hooks_installed = __sanitizer_install_malloc_and_free_hooks(on_malloc, on_free);
 }  // namespace
 #else
+// Every form, so that none pairs a sanitizer's allocation with free().
 namespace {
-void* counted(std::size_t n) {
+void* counted(std::size_t n, bool nothrow) {
     ++t_allocations;
-    if (void* p = std::malloc(n ? n : 1)) return p;
-    throw std::bad_alloc();
+    void* p = std::malloc(n ? n : 1);
+    if (p == nullptr && !nothrow) throw std::bad_alloc();
+    return p;
 }
 }  // namespace
 
-void* operator new(std::size_t n) { return counted(n); }
-void* operator new[](std::size_t n) { return counted(n); }
-void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
-    ++t_allocations;
-    return std::malloc(n ? n : 1);
-}
-void* operator new[](std::size_t n, const std::nothrow_t&) noexcept {
-    ++t_allocations;
-    return std::malloc(n ? n : 1);
-}
+void* operator new(std::size_t n) { return counted(n, false); }
+void* operator new[](std::size_t n) { return counted(n, false); }
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept { return counted(n, true); }
+void* operator new[](std::size_t n, const std::nothrow_t&) noexcept { return counted(n, true); }
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }

@@ -1,17 +1,14 @@
-// Counts the heap allocations made through operator new by this test program.
-// The library itself imports no malloc family function (the exported-interface
-// check sees to that), so operator new is its only way to the heap.
+// Heap allocations made through operator new by this test program (the
+// library's only way to the heap: it imports no malloc family function).
 #ifndef PAKETLOG_TESTS_ALLOC_COUNTER_H
 #define PAKETLOG_TESTS_ALLOC_COUNTER_H
 
 namespace testing_support {
 
-// Allocations made on the calling thread since the program started.
-unsigned long allocations_on_this_thread();
+unsigned long allocations_on_this_thread();  // since the program started
 
-// Counts allocations made by `f()` on this thread.
 template <typename F>
-unsigned long allocations_during(F&& f) {
+unsigned long allocations_during(F&& f) {  // made by f() on this thread
     const unsigned long before = allocations_on_this_thread();
     f();
     return allocations_on_this_thread() - before;
