@@ -1,57 +1,34 @@
-// Runs a fuzz target over inputs without libFuzzer: every file named on the
-// command line, and every file inside a directory named there, in name
-// order. Options such as -runs=0 are accepted and ignored, so that a build
-// with libFuzzer and one without run their targets with the same arguments.
+// A fuzz target without libFuzzer: runs the files named on the command line
+// and those inside directories named there, in name order.
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <memory>
-#include <string>
-#include <system_error>
 #include <vector>
 
 #include "fuzz.h"
 
 namespace fs = std::filesystem;
 
-namespace {
-bool read_file(const fs::path& path, std::vector<char>& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
-}
-}  // namespace
-
 int main(int argc, char** argv) {
     std::vector<fs::path> inputs;
     for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (!arg.empty() && arg[0] == '-') continue;
-        std::error_code ec;
-        if (fs::is_directory(arg, ec)) {
-            std::vector<fs::path> files;
-            for (const fs::directory_entry& e : fs::directory_iterator(arg, ec))
-                if (e.is_regular_file()) files.push_back(e.path());
-            std::sort(files.begin(), files.end());
-            inputs.insert(inputs.end(), files.begin(), files.end());
-        } else if (fs::is_regular_file(arg, ec)) {
-            inputs.emplace_back(arg);
-        } else {
-            std::fprintf(stderr, "%s: no such file or directory: %s\n", argv[0], arg.c_str());
-            return 2;
-        }
+        const std::size_t first = inputs.size();
+        if (fs::is_directory(argv[i]))
+            for (const fs::directory_entry& e : fs::directory_iterator(argv[i])) inputs.push_back(e.path());
+        else if (argv[i][0] != '-')  // options such as -runs=0 are libFuzzer's
+            inputs.emplace_back(argv[i]);
+        std::sort(inputs.begin() + long(first), inputs.end());
     }
-    std::vector<char> bytes;
     for (const fs::path& path : inputs) {
-        if (!read_file(path, bytes)) {
+        std::ifstream in(path, std::ios::binary);
+        if (!in) {
             std::fprintf(stderr, "%s: cannot read %s\n", argv[0], path.c_str());
             return 2;
         }
-        // The input alone in an allocation of its size, as libFuzzer hands it over.
-        const fuzz::Exact input(bytes.data(), bytes.size());
+        const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        const auto input = fuzz::exact(bytes.data(), bytes.size(), bytes.size());  // as libFuzzer hands it over
         LLVMFuzzerTestOneInput(input.get(), bytes.size());
     }
     std::printf("%s: %zu inputs replayed\n", argv[0], inputs.size());
