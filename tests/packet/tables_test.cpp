@@ -1,7 +1,7 @@
-// Packet-type names, message-type words and where the parameter block begins.
+// Exported tables row by row (corpus lines show only some rows), lookups
+// that find no row, and where each packet type's block begins.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -9,68 +9,74 @@
 #include "bytes.h"
 #include "paketlog.h"
 
-using testing_support::w1251;
+namespace {
+template <std::size_t N>
+std::string joined(const CODE_NAME (&table)[N], bool names) {
+    std::string s;
+    for (const CODE_NAME& row : table) s += (names ? std::string(row.name) : std::to_string(row.code)) + "|";
+    return s;
+}
+}  // namespace
 
-TEST(PacketNames, BothWordingsByteForByte) {
-    struct Row {
-        unsigned char code;
-        const char* op;
-        const char* tc;  // UTF-8 here, Windows-1251 in the library
-        std::size_t tc_bytes;
+TEST(Tables, EveryRowInStoredOrder) {
+    const std::string packets = "128|129|130|132|136|138|140|144|145|141|208|209|210|211|";
+    const std::string controls = "1|2|3|4|5|6|10|11|16|20|23|24|25|31|32|33|34|37|38|48|53|54|128|129|130|131|132|133|"
+                                 "134|135|138|139|140|144|145|146|";
+    const std::pair<std::string, std::string> tables[] = {  // names in UTF-8, stored in Windows-1251
+        {joined(KesaPakets, false) + joined(KesaPaketsTC, false), packets + packets},
+        {joined(ControlPakets, false) + joined(ControlPaketsTC, false), controls + controls},
+        {joined(ConnectType, false) + joined(ConnectTypeTC, false) + joined(ConnectSource, false) +
+             joined(ConnectSourceTC, false),
+         "0|1|2|3|0|1|2|3|0|1|2|3|4|10|0|1|2|3|4|10|"},
+        {joined(ControlPakets, true),
+         "toFB_CTRL_DOBYE|toFB_CTRL_KPV|toFB_CTRL_ESTABLISHED|toFB_CTRL_OKCALL|toFB_CTRL_OKHOLD|toFB_CTRL_NOKPV|"
+         "toFB_CTRL_TANGENTA_ON|toFB_CTRL_TANGENTA_OFF|toFB_GET_RTP_DATA|toFB_CTRL_CHANGESESS|toFB_CTRL_SETHOLD|"
+         "toFB_CTRL_RESETHOLD|toFB_CTRL_CONFERENCE_OK|toFB_CTRL_B_BUSY|toFB_CTRL_B_FREE|toFB_CTRL_PROGRESS|"
+         "toFB_CALL_PROCEEDING|toFB_NOT_END_DIGIT|toFB_END_DIGIT|toFB_ADDCAPABILITY_STATUS|toFB_CTRL_ANOTHER_SETHOLD|"
+         "toFB_CTRL_ANOTHER_RESETHOLD|frFB_CTRL_HOLD|frFB_CTRL_ESTABLISH|frFB_CTRL_REJECT|frFB_CTRL_BYE|"
+         "frFB_CTRL_OKCALL|frFB_CTRL_KPV|frFB_CTRL_NOKPV|frFB_CTRL_PROGRESS|frFB_CTRL_TANGENTA_ON|"
+         "frFB_CTRL_TANGENTA_OFF|frFB_CTRL_RELEASEHLD|frFB_ADDCAPABILITY_REQUEST|frFB_CTRL_SETHOLD|frFB_CTRL_RESETHOLD|"},
+        {joined(ControlPaketsTC, true),
+         "Отбой|КПВ|Установление соединения|Подтверждение вызова|Подтверждение захвата|Без КПВ|Тангента нажата|"
+         "Тангента отпущена|Запрос RTP|Смена сеанса|Подтверждение установки удержания|Подтверждение снятия удержания|"
+         "Подтверждение создания конференции|Абонент Б занят|Абонент Б свободен|Вызов обрабатывается|"
+         "Вызов взят в обработку|Не последняя цифра|Последняя цифра|Статус доп.услуги|Абонент установлен в удержание|"
+         "Абонент снят с удержания|Захват канала|Установление соединения|Вызов отклонен|Отбой|Подтверждение вызова|"
+         "КПВ|Без КПВ|Вызов обрабатывается|Тангента нажата|Тангента отпущена|Освобождение канала|Запрос доп.услуги|"
+         "Установить удержание|Снять удержание|"},
+        {joined(ConnectType, true) + joined(ConnectTypeTC, true),
+         "DISCONNECT|SEND_ONLY |RECV_ONLY |SEND_RECV |ОТКЛЮЧЕН|ПЕРЕДАЧА|ПРИЁМ|ПРИЁМ+ПЕРЕДАЧА|"},
+        {joined(ConnectSource, true) + joined(ConnectSourceTC, true),
+         "NONE    |DIALtone|KPV tone|BUSYtone|SILENT  |RTP chnl|Раскоммутация|Ответ станции|Сигнал КПВ|Сигнал ОТБОЙ|"
+         "Тишина|RTP канал|"},
+        {joined(NumberPropertyType, false) + joined(NumberPropertyType, true), "0|1|2|3|Undef|Empty|Part |Full |"},
+        {joined(AddParamPakets, true),
+         "ENDPOINT_A|ENDPOINT_B|BUTTON|NAME_CALL|EIRINE_NUM|DMR_PRIORITY|ANOTHER_ABONENT_PARAM|MGCP_SEANCE|RTP_PARAM|"
+         "EDSS_ID_CALL|ENDPOINT_C|SESSION_LIST|CAMERA_PROP|BINARY_DATA|VIDEO_PARAM|HIDE_PARAM|HIDE_NAME|"
+         "ENDPOINT_TYPE|REDIRECT_NUMBER|ADDCAPABILITY|UNKNOWN|"},
     };
-    const Row rows[] = {
-        {128, "DIALDIGIT ", "ЦИФРА          :", 16},  {129, "DIALNUMBER", "ВЫЗОВ          :", 16},
-        {130, "CONTROL   ", "УПРАВЛЕНИЕ     :", 16},  {132, "CALLINGNUM", "НОМЕР ВЫЗЫВАЮЩЕГО АБОНЕНТА:", 27},
-        {136, "CHK_SEANCE", "ПРОВЕРКА СЕАНСА:", 16},  {138, "CNG_SEANCE", "СМЕНА СЕАНСА   :", 16},
-        {140, "MOVE_CALL ", "ПЕРЕВОД ВЫЗОВА :", 16},  {144, "RTP_DATA  ", "ПАРАМЕТРЫ RTP  :", 16},
-        {145, "CONNECT   ", "СОЕДИНЕНИЕ     :", 16},  {141, "USER2USER ", "ИНФ.ПОЛЬЗОВАТЕЛЯ:", 17},
-        {208, "KLT_RDY   ", "BVKLT_READY  ", 13},     {209, "KLT_REGEP ", "BVKLT_REG_EP ", 13},
-        {210, "KLT_UNREG ", "BVKLT_UNREGEP", 13},     {211, "KLT_NTRDY ", "BVKLT_NTREADY", 13},
-    };
-    ASSERT_EQ(sizeof KesaPakets / sizeof KesaPakets[0], 14u);
-    ASSERT_EQ(sizeof KesaPaketsTC / sizeof KesaPaketsTC[0], 14u);
-    for (std::size_t i = 0; i < 14; ++i) {
-        const Row& r = rows[i];
-        // Stored in this order, 141 after 145.
-        EXPECT_EQ(KesaPakets[i].code, r.code) << "row " << i;
-        EXPECT_EQ(KesaPaketsTC[i].code, r.code) << "row " << i;
-        EXPECT_STREQ(get_name_paket(r.code, false), r.op);
-        EXPECT_EQ(std::strlen(get_name_paket(r.code, false)), 10u) << int(r.code);
-        EXPECT_EQ(std::string(get_name_paket(r.code, true)), w1251(r.tc)) << int(r.code);
-        EXPECT_EQ(std::strlen(get_name_paket(r.code, true)), r.tc_bytes) << int(r.code);
-    }
-    for (unsigned char code : {0, 1, 127, 131, 133, 137, 146, 207, 212, 255}) {
-        EXPECT_STREQ(get_name_paket(code, false), "???") << int(code);
-        EXPECT_STREQ(get_name_paket(code, true), "???") << int(code);
-    }
+    for (const auto& t : tables) EXPECT_EQ(t.first, testing_support::w1251(t.second));
 }
 
-TEST(PacketNames, MessageTypeWords) {
-    const char* words[] = {"<<",   ">>",   "Timer",  "Warning", "Error", "Status",  "OnHook", "OffHook",
-                           "DIGIT", "TONE", "RING",  "ENABLE",  "DSP2",  "Channel", "LIB"};
-    for (int code = 1; code <= 15; ++code)
-        EXPECT_STREQ(get_msg_type_logdb(static_cast<unsigned char>(code)), words[code - 1]) << code;
-    for (int code : {0, 16, 17, 128, 255}) {
-        const char* word = get_msg_type_logdb(static_cast<unsigned char>(code));
-        ASSERT_NE(word, nullptr) << code;
-        EXPECT_STREQ(word, "") << code;
-    }
+TEST(Tables, LookupsPastTheRows) {
+    EXPECT_STREQ(get_description_by_type(4, 3), "Full ");  // kind 4 has a count of its own
+    EXPECT_STREQ(get_description_by_type(4, 4), "");
+    EXPECT_STREQ(get_description_by_type(5, 0), "");
+    for (bool tc : {false, true})
+        for (unsigned char code : {0, 131, 146, 212, 255}) EXPECT_STREQ(get_name_paket(code, tc), "???");
+    for (unsigned char code : {159, 181}) EXPECT_EQ(get_name_add_param(code), nullptr);
 }
 
 TEST(PacketRecord, OffsetOfParameterBlock) {
-    const std::map<int, unsigned short> blocks = {
-        {128, 11}, {129, 68}, {130, 19}, {132, 41}, {136, 11}, {138, 45}, {140, 20},
-        {141, 22}, {144, 165}, {145, 16}, {208, 10}, {209, 10}, {210, 10},
-    };
-    // Every other header byte is set, and the record stands at an odd address:
-    // only `type` decides.
+    const std::map<int, unsigned short> blocks = {{128, 11}, {129, 68}, {130, 19}, {132, 41}, {136, 11},
+                                                  {138, 45}, {140, 20}, {141, 22}, {144, 165}, {145, 16},
+                                                  {208, 10}, {209, 10}, {210, 10}};  // 211 too has none
+    // Every other header byte set, the record at an odd address: only `type` decides.
     std::vector<unsigned char> bytes(1 + sizeof(_PD_PACKET), 0xFF);
-    const _PD_PACKET* packet = reinterpret_cast<const _PD_PACKET*>(&bytes[1]);
     for (int type = 0; type < 256; ++type) {
         bytes[1 + 2] = static_cast<unsigned char>(type);
         const auto it = blocks.find(type);
-        EXPECT_EQ(packet->get_offset_EAP(), it == blocks.end() ? 0 : it->second) << type;
+        EXPECT_EQ(reinterpret_cast<const _PD_PACKET*>(&bytes[1])->get_offset_EAP(),
+                  it == blocks.end() ? 0 : it->second) << type;
     }
-    bytes[1 + 2] = 211;  // KLT_NTRDY has no block
-    EXPECT_EQ(packet->get_offset_EAP(), 0);
 }
