@@ -92,26 +92,22 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
             o.raw = true;
         } else if (name == "--json") {
             o.json = true;
-        } else if (name == "--msg-type") {
-            if (!parse_number(value, 0, 255, number)) {
-                parsed.error = "--msg-type wants a number from 0 to 255, not '" + value + "'";
+        } else if (name == "--msg-type" || name == "--skip-type" || name == "--port") {
+            const bool port = name == "--port";
+            if (!parse_number(value, port ? 1 : 0, port ? 65535 : 255, number)) {
+                parsed.error = name + (port ? " wants a UDP port from 1 to 65535" : " wants a number from 0 to 255") +
+                               ", not '" + value + "'";
                 return parsed;
             }
-            o.msg_type = static_cast<unsigned char>(number);
-            seen_msg_type = true;
-        } else if (name == "--skip-type") {
-            if (!parse_number(value, 0, 255, number)) {
-                parsed.error = "--skip-type wants a number from 0 to 255, not '" + value + "'";
-                return parsed;
+            if (port) {
+                o.port = static_cast<int>(number);
+            } else if (name == "--msg-type") {
+                o.msg_type = static_cast<unsigned char>(number);
+                seen_msg_type = true;
+            } else {
+                o.skip_type = static_cast<unsigned char>(number);
+                seen_skip_type = true;
             }
-            o.skip_type = static_cast<unsigned char>(number);
-            seen_skip_type = true;
-        } else if (name == "--port") {
-            if (!parse_number(value, 1, 65535, number)) {
-                parsed.error = "--port wants a UDP port from 1 to 65535, not '" + value + "'";
-                return parsed;
-            }
-            o.port = static_cast<int>(number);
         } else {
             parsed.error = "unknown option " + name;
             return parsed;
