@@ -5,86 +5,106 @@
 // Literal text, "%s", "%u", "%d", "%02X", "%02x" and "%%" are written directly,
 // since a C library call costs more than a whole short parameter text; any
 // other conversion hands the whole call to vsnprintf.
-#include <climits>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
-// Keeps what fits in `room` characters and counts everything wanted. The
-// pieces are a few characters long, too short to be worth a memcpy call.
+// Writes up to `end`, where the NUL goes. Once the room is gone nothing later
+// can be placed, so the puts return false and formatting stops there.
 struct Sink {
-    char* dst;
-    std::size_t room;
-    std::size_t wanted;
+    char* at;
+    char* end;
 
-    void put(char c) {
-        if (wanted < room) dst[wanted] = c;
-        ++wanted;
+    bool put(char c) {
+        if (at == end) return false;
+        *at++ = c;
+        return true;
     }
-    // Puts `s` up to its NUL or `stop`, and returns where it stopped.
-    const char* put_until(const char* s, char stop) {
-        for (; *s != '\0' && *s != stop; ++s) put(*s);
-        return s;
+    // Copies eight bytes at a time where it can: these texts are too short to
+    // be worth a memcpy call.
+    bool put(const char* s, std::size_t n) {
+        const std::size_t room = static_cast<std::size_t>(end - at);
+        const bool whole = n <= room;
+        char* const stop = at + (whole ? n : room);
+        for (; stop - at >= 8; at += 8, s += 8) std::memcpy(at, s, 8);
+        while (at != stop) *at++ = *s++;
+        return whole;
     }
 };
 
-// Digits of `value` in `base`, at least `width` of them, written to end at `end`.
-char* digits(char* end, unsigned value, unsigned base, int width, const char* symbols) {
-    char* p = end;
+// Digits written to end at `end`; returns where they start.
+char* decimal(char* end, unsigned value) {
     do {
-        *--p = symbols[value % base];
-        value /= base;
+        *--end = static_cast<char>('0' + value % 10);
+        value /= 10;
     } while (value != 0);
-    while (end - p < width) *--p = '0';
-    return p;
+    return end;
 }
 
-// false for a conversion it does not write itself.
-bool format_direct(Sink& out, const char* f, va_list args) {
+char* hex(char* end, unsigned value, const char* symbols) {
+    do {
+        *--end = symbols[value & 15];
+        value >>= 4;
+    } while (value != 0);
+    return end;
+}
+
+enum class Result { Done, Full, Other };  // Other: a conversion left to vsnprintf
+
+Result format_direct(Sink& out, const char* f, va_list args) {
     char number[16];
     char* const end = number + sizeof number;
-    while (*f != '\0') {
-        f = out.put_until(f, '%');
-        if (*f == '\0') break;
-        char* p = end;
+    for (;;) {
+        for (char c; (c = *f) != '%'; ++f) {
+            if (c == '\0') return Result::Done;
+            if (!out.put(c)) return Result::Full;
+        }
+        const char* text;  // what the conversion writes: a text, or digits ending at `end`
+        std::size_t n;
         if (f[1] == 's') {
-            const char* s = va_arg(args, const char*);
-            if (s == nullptr) return false;
-            out.put_until(s, '\0');
+            text = va_arg(args, const char*);
+            if (text == nullptr) return Result::Other;
+            n = std::strlen(text);
         } else if (f[1] == 'u') {
-            p = digits(end, va_arg(args, unsigned), 10, 1, "0123456789");
+            text = decimal(end, va_arg(args, unsigned));
+            n = static_cast<std::size_t>(end - text);
         } else if (f[1] == 'd') {
             const int v = va_arg(args, int);
-            p = digits(end, v < 0 ? 0u - static_cast<unsigned>(v) : static_cast<unsigned>(v), 10, 1, "0123456789");
-            if (v < 0) *--p = '-';
+            char* q = decimal(end, v < 0 ? 0u - static_cast<unsigned>(v) : static_cast<unsigned>(v));
+            if (v < 0) *--q = '-';
+            text = q;
+            n = static_cast<std::size_t>(end - text);
         } else if (f[1] == '0' && f[2] == '2' && (f[3] == 'X' || f[3] == 'x')) {
-            p = digits(end, va_arg(args, unsigned), 16, 2, f[3] == 'X' ? "0123456789ABCDEF" : "0123456789abcdef");
+            char* q = hex(end, va_arg(args, unsigned), f[3] == 'X' ? "0123456789ABCDEF" : "0123456789abcdef");
+            if (end - q < 2) *--q = '0';
+            text = q;
+            n = static_cast<std::size_t>(end - text);
             f += 2;
         } else if (f[1] == '%') {
-            out.put('%');
+            text = "%";
+            n = 1;
         } else {
-            return false;
+            return Result::Other;
         }
-        while (p != end) out.put(*p++);
+        if (!out.put(text, n)) return Result::Full;
         f += 2;
     }
-    return out.wanted <= INT_MAX;  // beyond, vsnprintf fails and so must this
 }
 
 }  // namespace
 
 int tevo_snprintf(char* dst, int size, const char* format, ...) {
     if (size <= 0) return 0;
-    Sink out{dst, static_cast<std::size_t>(size) - 1, 0};
+    Sink out{dst, dst + size - 1};
     va_list args;
     va_start(args, format);
-    const bool direct = format_direct(out, format, args);
+    const Result result = format_direct(out, format, args);
     va_end(args);
-    if (direct) {
-        const int placed = static_cast<int>(out.wanted < out.room ? out.wanted : out.room);
-        dst[placed] = '\0';
-        return placed;
+    if (result != Result::Other) {
+        *out.at = '\0';
+        return static_cast<int>(out.at - dst);
     }
     va_start(args, format);  // the arguments again, from the first
     const int n = std::vsnprintf(dst, static_cast<std::size_t>(size), format, args);

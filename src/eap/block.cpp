@@ -40,12 +40,17 @@ char* walk_block(Workspace& ws, const unsigned char* packet, std::size_t limit, 
         }
         const unsigned length = load_le16(packet + pos + 2);
         if (packet[pos] != skip_type) {
-            ws.param_text[0] = '\0';
-            const std::size_t n = render_param(ws, ws.param_text, sizeof ws.param_text, packet + pos);
-            if (used + n < sizeof ws.block_text) {  // a text that does not fit is dropped whole
-                std::memcpy(text + used, ws.param_text, n);
-                used += n;
-                text[used] = '\0';
+            if (sizeof ws.block_text - used > sizeof ws.param_text) {
+                // Any parameter text fits: render it in place.
+                used += render_param(ws, text + used, sizeof ws.param_text, packet + pos);
+            } else {
+                ws.param_text[0] = '\0';
+                const std::size_t n = render_param(ws, ws.param_text, sizeof ws.param_text, packet + pos);
+                if (used + n < sizeof ws.block_text) {  // a text that does not fit is dropped whole
+                    std::memcpy(text + used, ws.param_text, n);
+                    used += n;
+                    text[used] = '\0';
+                }
             }
         }
         pos = static_cast<unsigned short>(pos + sizeof(_PD_ADD_PARAM_HEADER) + length);
