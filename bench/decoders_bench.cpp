@@ -103,7 +103,11 @@ void mix(benchmark::State& state, int blocks, bool tc, Kind kind) {  // blocks: 
     state.SetItemsProcessed(state.iterations() * static_cast<long>(chosen.size()));
 }
 
+std::vector<std::string> g_case_names;
+
 }  // namespace
+
+const std::vector<std::string>& decoder_case_names() { return g_case_names; }
 
 bool register_decoder_benchmarks() {
     bool ok = true;
@@ -129,6 +133,7 @@ bool register_decoder_benchmarks() {
         const bool tc = decoder[0] == 't';
         for (Case& c : cases()) {
             const std::string name = std::string(decoder) + "/" + c.name;
+            g_case_names.push_back(name);
             benchmark::RegisterBenchmark(name.c_str(), one_case, &c, tc, Kind::Decoder);
             benchmark::RegisterBenchmark((name + kFloorSuffix).c_str(), one_case, &c, tc, Kind::Floor);
             if (c.full && c.op_floor.args.block.size() != 0)
@@ -138,6 +143,7 @@ bool register_decoder_benchmarks() {
         const char* mixes[] = {"empty", "full", "all"};
         for (int m = 0; m < 3; ++m) {
             const std::string name = std::string(decoder) + kMixInfix + mixes[m];
+            g_case_names.push_back(name);
             benchmark::RegisterBenchmark(name.c_str(), mix, m, tc, Kind::Decoder);
             benchmark::RegisterBenchmark((name + kFloorSuffix).c_str(), mix, m, tc, Kind::Floor);
             if (m != 0)

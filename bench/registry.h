@@ -6,6 +6,9 @@
 #ifndef PAKETLOG_BENCH_REGISTRY_H
 #define PAKETLOG_BENCH_REGISTRY_H
 
+#include <string>
+#include <vector>
+
 namespace bench {
 
 constexpr const char* kFloorSuffix = "/floor";
@@ -17,6 +20,9 @@ constexpr const char* kMixOfAll = "/mix/all";
 // case next to its floors, plus the mixes. False when a floor does not write
 // the decoder's text.
 bool register_decoder_benchmarks();
+
+// The decoder cases registered above, mixes last, in registration order.
+const std::vector<std::string>& decoder_case_names();
 
 // get_eap_value once per parameter type.
 void register_param_benchmarks();
