@@ -12,7 +12,9 @@ set(CMAKE_CXX_COMPILER ${PAKETLOG_ARMHF_TRIPLET}-g++)
 
 # Libraries, headers and CMake packages come from the target's tree only;
 # build-machine programs (qemu, nm, python) from the build machine.
-set(CMAKE_FIND_ROOT_PATH /usr/${PAKETLOG_ARMHF_TRIPLET})
+# The cross toolchain's tree, and Debian's multiarch tree for target packages
+# installed with an :armhf suffix (libpcap0.8-dev:armhf for the command).
+set(CMAKE_FIND_ROOT_PATH /usr/${PAKETLOG_ARMHF_TRIPLET} /)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
@@ -23,4 +25,7 @@ find_program(PAKETLOG_QEMU_ARM qemu-arm)
 if(NOT PAKETLOG_QEMU_ARM)
   set(PAKETLOG_QEMU_ARM qemu-arm)
 endif()
-set(CMAKE_CROSSCOMPILING_EMULATOR ${PAKETLOG_QEMU_ARM} -L /usr/${PAKETLOG_ARMHF_TRIPLET})
+# The C and C++ runtimes come from the cross toolchain's tree, to match its
+# loader, even where Debian's multiarch libc6:armhf is installed as well.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${PAKETLOG_QEMU_ARM} -L /usr/${PAKETLOG_ARMHF_TRIPLET}
+    -E LD_LIBRARY_PATH=/usr/${PAKETLOG_ARMHF_TRIPLET}/lib)

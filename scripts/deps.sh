@@ -14,5 +14,11 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 echo "installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
+# A package named with :<arch> (libpcap0.8-dev:armhf) needs that architecture.
+for p in "${missing[@]}"; do
+  arch=${p#*:}
+  [ "$arch" = "$p" ] || [ "$arch" = "$(dpkg --print-architecture)" ] ||
+    dpkg --print-foreign-architectures | grep -qx "$arch" || dpkg --add-architecture "$arch"
+done
 apt-get update -qq
 apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

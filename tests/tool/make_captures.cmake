@@ -1,10 +1,11 @@
 # Wraps the sample trace in the captures the tool's tests read.
-#   -DCAPTURE=<paketlog-capture> -DTRACE=<sample.hex> -DOUTDIR=<dir>
+#   -DCAPTURE=<paketlog-capture> -DTRACE=<sample.hex> -DOUTDIR=<dir> [-DEMULATOR=<a^b>]
 cmake_minimum_required(VERSION 3.16)
+string(REPLACE "^" ";" emulator "${EMULATOR}")
 file(MAKE_DIRECTORY "${OUTDIR}")
 
 function(capture name)
-  execute_process(COMMAND "${CAPTURE}" ${ARGN} "${TRACE}" "${OUTDIR}/${name}" RESULT_VARIABLE rc)
+  execute_process(COMMAND ${emulator} "${CAPTURE}" ${ARGN} "${TRACE}" "${OUTDIR}/${name}" RESULT_VARIABLE rc)
   if(rc)
     message(FATAL_ERROR "paketlog-capture ${ARGN} failed: ${rc}")
   endif()

@@ -1,6 +1,7 @@
 # Runs the paketlog program once and checks what it did.
 #
 #   -DTOOL=<program>        the program to run
+#   -DEMULATOR=<a^b>        what runs it on a cross build (default: nothing)
 #   -DARGS=<a^b^c>          its arguments, separated by ^
 #   -DSTDIN=<file>          what it reads on standard input (default: nothing)
 #   -DEXPECT_RC=<n>         its exit status
@@ -22,6 +23,7 @@
 cmake_minimum_required(VERSION 3.16)
 
 string(REPLACE "^" ";" args "${ARGS}")
+string(REPLACE "^" ";" emulator "${EMULATOR}")
 set(actual_out "${OUTDIR}/${CASE}.stdout")
 set(actual_err "${OUTDIR}/${CASE}.stderr")
 file(MAKE_DIRECTORY "${OUTDIR}")
@@ -33,7 +35,7 @@ else()
   set(input_option INPUT_FILE /dev/null)
 endif()
 execute_process(
-  COMMAND "${TOOL}" ${args}
+  COMMAND ${emulator} "${TOOL}" ${args}
   WORKING_DIRECTORY "${WORKDIR}"
   ${input_option}
   OUTPUT_FILE "${actual_out}"
