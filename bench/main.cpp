@@ -2,7 +2,7 @@
 // ratio decoder time / floor time, measured in this same run.
 //
 //   build/bench/paketlog_bench --benchmark_min_time=0.05
-//   build/bench/paketlog_bench --benchmark_filter='operator|testcall' --benchmark_min_time=0.1 \
+//   build/bench/paketlog_bench --benchmark_filter='operator|testcall' --benchmark_min_time=0.1
 //       --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true
 #include <benchmark/benchmark.h>
 
