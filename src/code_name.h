@@ -9,9 +9,13 @@
 namespace paketlog {
 namespace detail {
 
-// Name of the first row whose code matches, scanning from the first row;
-// `fallback` when none does.
+// Name of the row whose code matches; `fallback` when none does. No table
+// holds a code twice, and most run in steps of one from their first code, so
+// the row where the code stands in such a run is tried before the scan.
 inline const char* find_name(const CODE_NAME* rows, std::size_t count, unsigned char code, const char* fallback) {
+    if (count == 0) return fallback;
+    const std::size_t guess = static_cast<unsigned char>(code - rows[0].code);
+    if (guess < count && rows[guess].code == code) return rows[guess].name;
     for (std::size_t i = 0; i < count; ++i)
         if (rows[i].code == code) return rows[i].name;
     return fallback;
