@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "bytes.h"
 #include "paketlog.h"
 
 namespace eap_test {
@@ -20,8 +19,7 @@ using Bytes = std::vector<unsigned char>;
 
 // Header (type, an uninterpreted byte, u16 length), then the value.
 inline Bytes param(unsigned char type, const Bytes& value, unsigned length) {
-    Bytes p = {type, 0x5A};
-    testing_support::put16(p, 2, length);
+    Bytes p = {type, 0x5A, static_cast<unsigned char>(length), static_cast<unsigned char>(length >> 8)};
     p.insert(p.end(), value.begin(), value.end());
     return p;
 }

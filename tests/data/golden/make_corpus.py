@@ -90,6 +90,9 @@ entry("control_141_unknown", control(141, 311, (5, 5, 5, 5), 7), 1, 0)
 entry("control_255_unknown", control(255, 312, (6, 6, 6, 6), 8), 16, 0)
 entry("control_146_resethold", control(146, 313, (7, 7, 7, 7), 9, [param(MGCP_SEANCE, text_value("mgcp/42@gw"))]),
       2, 0)
+for code in (3, 4, 6, 10, 11, 16, 20, 23, 24, 25, 31, 32, 33, 34, 37, 38, 48, 53, 54, 128, 133, 134, 135, 138, 144,
+             145):  # every other listed control code, for its names in both wordings
+    entry("control_%d" % code, control(code, 400 + code, (0, 0, 0, 0), code), 1, 0)
 
 # CALLINGNUM (132): calling at 10, dial_param at 37, block at 41.
 entry("callingnum_hide_param", packet(
@@ -141,6 +144,8 @@ entry("connect_send_recv_rtp", packet(145, 800, u8(3) + u8(10) + u32(0x0102),
 entry("connect_both_unlisted", packet(145, 801, u8(4) + u8(5) + u32(0), []), 1, 0)
 entry("connect_none_silent", packet(145, 802, u8(0) + u8(4) + u32(0xFFFF0000), []), 10, 0)
 entry("connect_unlisted_c8", packet(145, 803, u8(200) + u8(2) + u32(1), []), 3, 0)
+for ctype, source in ((1, 0), (2, 1), (0, 3)):  # the other listed types and sources
+    entry("connect_%d_%d" % (ctype, source), packet(145, 810 + ctype, u8(ctype) + u8(source) + u32(0), []), 1, 0)
 
 # KLT_RDY, KLT_REGEP, KLT_UNREG (208-210): block at 10. KLT_NTRDY (211): no block.
 entry("klt_rdy_endpoint_a_first_13", packet(208, 900, b"", [param(ENDPOINT_A, text_value("first"))] + [
