@@ -4,16 +4,7 @@
 #define PAKETLOG_TESTS_ALLOC_COUNTER_H
 
 namespace testing_support {
-
 unsigned long allocations_on_this_thread();  // since the program started
-
-template <typename F>
-unsigned long allocations_during(F&& f) {  // made by f() on this thread
-    const unsigned long before = allocations_on_this_thread();
-    f();
-    return allocations_on_this_thread() - before;
-}
-
 }  // namespace testing_support
 
 #endif

@@ -16,18 +16,12 @@ constexpr int kIp = 14;  // the IP header behind the Ethernet header
 // Frames the capture runs never hold: other link layers, other traffic,
 // fragments, IPv6 extension headers, frames cut by the snapshot length.
 TEST(UdpPayload, MalformedAndUnusualFrames) {
-    struct Case {
-        const char* what;
-        int dlt;
-        bool ipv6;
-        Bytes extension;  // IPv6: put behind the fixed header; [0] is its type, [1] the next header
-        std::vector<std::pair<int, unsigned char>> patches;  // offset from the IP header, byte
-        int caplen;  // 0: the whole frame
-        Kind kind;
-        std::size_t size;
-        bool first_fragment;
-    };
-    const Case cases[] = {
+    // extension (IPv6): put behind the fixed header, [0] its type, [1] the next header; patches: offset
+    // from the IP header and byte; caplen 0: the whole frame. Then what is found.
+    const struct {
+        const char* what; int dlt; bool ipv6; Bytes extension; std::vector<std::pair<int, unsigned char>> patches;
+        int caplen; Kind kind; std::size_t size; bool first_fragment;
+    } cases[] = {
         {"raw IPv4, padding left", DLT_RAW, false, {}, {}, 0, Kind::Udp, 12, false},
         {"raw IPv6", DLT_IPV6, true, {}, {}, 0, Kind::Udp, 12, false},
         {"loopback", DLT_NULL, false, {}, {}, 0, Kind::Udp, 12, false},
@@ -49,7 +43,7 @@ TEST(UdpPayload, MalformedAndUnusualFrames) {
         {"cut in IPv4 options", DLT_EN10MB, false, {}, {{0, 0x46}}, kIp + 22, Kind::Cut, 0, false},
         {"link not walked", DLT_IEEE802_11, false, {}, {}, 0, Kind::Other, 0, false},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         UdpFlow flow;
         flow.ipv6 = c.ipv6;
         Bytes frame = udp_frame(LinkLayer::Ethernet, flow, kPayload);
