@@ -1,14 +1,22 @@
-// The golden corpus through every decoder form, byte for byte, with room for
-// the whole line and with less.
+// The decoders on the golden corpus: every form byte for byte, with room for
+// the whole line and with less; every packet cut at every length; arguments
+// that leave nothing to do; allocation.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <memory>
 #include <set>
 #include <string>
 
+#include "alloc_counter.h"
 #include "golden.h"
 
 using namespace testing_support;
+
+namespace {
+constexpr int kLine = 16384;  // more than any line: block text 12416 plus the fields
+}  // namespace
 
 // Every row of the packet, control and connection tables, and codes of none.
 TEST(Golden, CorpusCoversEveryTableRowAndParameter) {
@@ -34,7 +42,6 @@ TEST(Golden, CorpusCoversEveryTableRowAndParameter) {
 // Room for the whole line, or less: the line cut at size - 1, nothing written
 // past it, the result where it points with room for all.
 TEST(Golden, EveryFormGivesTheCorpusLinesCutAtSize) {
-    constexpr int kLine = 16384;  // more than any line: block text 12416 plus the fields
     auto ws = std::make_unique<paketlog::Workspace>();
     std::string dst;
     for (const GoldenEntry& e : golden_corpus()) {
@@ -52,4 +59,86 @@ TEST(Golden, EveryFormGivesTheCorpusLinesCutAtSize) {
                 }
             }
     }
+}
+
+TEST(Decoders, ArgumentsThatLeaveNothingToDo) {
+    const GoldenEntry& e = golden_corpus().front();
+    ExactPacket p(e.packet);
+    auto ws = std::make_unique<paketlog::Workspace>();
+    const struct { bool dst; int size; bool packet; unsigned short length; } cases[] = {
+        {true, 0, true, p.length},   {true, -1, true, p.length},  {true, -64, true, p.length},
+        {false, 64, true, p.length}, {true, 64, false, p.length}, {true, 64, true, 0}};
+    for (int form = 0; form < kForms; ++form)
+        for (const auto& c : cases) {
+            if (c.length == 0 && form >= 4) continue;  // the trusting forms take no length
+            std::string dst(64, '#');
+            char* r = decode_form(form, *ws, c.dst ? &dst[0] : nullptr, c.size, c.packet ? p.get() : nullptr,
+                                  c.length, e);
+            EXPECT_EQ(r, nullptr) << "form " << form << ", case " << (&c - cases);
+            EXPECT_EQ(dst, std::string(64, '#'));
+        }
+}
+
+// Every corpus packet cut at every length, at the very end of an allocation of
+// exactly that length (a read past it is caught under AddressSanitizer or
+// valgrind). Too short for the type's fields: the truncation line. Long enough
+// for them but not for the visited parameters: the corpus line cut after the
+// last whole parameter, and the cut mark. Otherwise: the corpus line.
+TEST(Decoders, TruncatedPacketsOfEveryType) {
+    auto ws = std::make_unique<paketlog::Workspace>();
+    std::vector<char> dst(kLine);
+    for (const GoldenEntry& e : golden_corpus()) {
+        const unsigned char type = e.packet[2];
+        _PD_PACKET probe{};
+        probe.type = type;
+        const bool listed = std::strcmp(get_name_paket(type, false), "???") != 0;
+        const std::size_t need = !listed ? 3 : type == PKT_KLT_NTRDY ? 11 : probe.get_offset_EAP() + 1u;
+        std::size_t visited_end = 0;
+        visited_params(e.packet, &visited_end);
+        for (std::size_t length = 1; length <= e.packet.size(); ++length) {
+            ExactPacket p(e.packet, length);
+            for (int form = 0; form < 4; ++form) {  // the forms given the length
+                SCOPED_TRACE(e.name + ", length " + std::to_string(length) + ", form " + std::to_string(form));
+                const bool tc = form >= 2;
+                const std::string& line = form_line(form, e);
+                EXPECT_EQ(decode_form(form, *ws, dst.data(), kLine, p.get(), p.length, e),
+                          dst.data() + form_result(form, e));
+                const std::string got = dst.data();
+                // The name once byte 2 is there, then " Пакет обрезан: N из M байт" in Windows-1251.
+                const std::string n = std::to_string(length), m = std::to_string(length < 3 ? 3 : need);
+                const std::string name = length < 3 ? "" : std::string(" ") + get_name_paket(type, tc) + (tc ? "" : ":");
+                const std::string truncated = tc ? " \xCF\xE0\xEA\xE5\xF2 \xEE\xE1\xF0\xE5\xE7\xE0\xED: " + n +
+                                                       " \xE8\xE7 " + m + " \xE1\xE0\xE9\xF2"
+                                                 : " Truncated packet: " + n + " of " + m + " bytes";
+                if (length < need) {
+                    EXPECT_EQ(got, line.substr(0, form_result(form, e) - 1) + name + truncated);
+                } else if (listed && length < visited_end) {
+                    const std::size_t kept = got.size() < 6 ? 0 : got.size() - 6;
+                    EXPECT_EQ(got.substr(kept), "[|eap]");
+                    EXPECT_EQ(got.substr(0, kept), line.substr(0, kept));
+                } else {
+                    EXPECT_EQ(got, line);
+                }
+            }
+        }
+    }
+}
+
+// Neither decoder reaches the heap; only a video parameter's text does.
+TEST(Decoders, NoAllocation) {
+    auto ws = std::make_unique<paketlog::Workspace>();
+    std::string dst(kLine, '\0');
+    std::size_t checked = 0;
+    for (const GoldenEntry& e : golden_corpus()) {
+        const auto params = visited_params(e.packet);
+        if (std::count(params.begin(), params.end(), 174) != 0) continue;  // VIDEO_PARAM
+        ++checked;
+        ExactPacket p(e.packet);
+        for (int form = 0; form < kForms; ++form) {
+            const unsigned long before = allocations_on_this_thread();
+            decode_form(form, *ws, &dst[0], kLine, p.get(), p.length, e);
+            EXPECT_EQ(allocations_on_this_thread() - before, 0u) << e.name << ", form " << form;
+        }
+    }
+    EXPECT_GT(checked, 40u);
 }
