@@ -36,9 +36,8 @@ int main() {
     // One BUTTON parameter (type 162, one value byte 7).
     unsigned char param[] = {162, 0, 1, 0, 7};
     char text[64];
-    expect(get_eap_value(text, sizeof text, reinterpret_cast<_PD_ADD_PARAM_HEADER*>(param)) == 1,
-           "get_eap_value result");
-    expect(std::strcmp(text, "BUTTON=7; ") == 0, "get_eap_value text");
+    expect(get_eap_value(text, sizeof text, reinterpret_cast<_PD_ADD_PARAM_HEADER*>(param)) == 1 &&
+               std::strcmp(text, "BUTTON=7; ") == 0, "get_eap_value");
     expect(formatter_calls > 0, "the library did not call the program's tevo_snprintf");
 
     // A readiness packet whose block holds that parameter, through both forms.
@@ -52,10 +51,7 @@ int main() {
     expect(std::strcmp(line, line2) == 0, "workspace form differs");
     delete ws;
 
-    expect(std::strcmp(get_msg_type_logdb(2), ">>") == 0, "get_msg_type_logdb");
     expect(get_name_paket(PKT_CONTROL, false) == KesaPakets[2].name, "get_name_paket / KesaPakets");
-    char ip[32];
-    expect(std::strcmp(ip2str(0x0100007F, ip, sizeof ip), "127.0.0.1") == 0, "ip2str");
 
     if (failures == 0) std::printf("consumer: ok: %s\n", line);
     return failures == 0 ? 0 : 1;
