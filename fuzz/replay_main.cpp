@@ -1,5 +1,5 @@
 // A fuzz target without libFuzzer: runs the files named on the command line
-// and those inside directories named there, in name order.
+// and those inside directories named there, in path order.
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -14,13 +14,12 @@ namespace fs = std::filesystem;
 int main(int argc, char** argv) {
     std::vector<fs::path> inputs;
     for (int i = 1; i < argc; ++i) {
-        const std::size_t first = inputs.size();
         if (fs::is_directory(argv[i]))
             for (const fs::directory_entry& e : fs::directory_iterator(argv[i])) inputs.push_back(e.path());
         else if (argv[i][0] != '-')  // options such as -runs=0 are libFuzzer's
             inputs.emplace_back(argv[i]);
-        std::sort(inputs.begin() + long(first), inputs.end());
     }
+    std::sort(inputs.begin(), inputs.end());
     for (const fs::path& path : inputs) {
         std::ifstream in(path, std::ios::binary);
         if (!in) {

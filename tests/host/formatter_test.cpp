@@ -27,11 +27,8 @@ void same_as_c_library(const char* format, Args... args) {
 }
 
 TEST(HostFormatter, WritesWhatTheCLibraryWrites) {
-    const char* texts[] = {"", "x", "sip:1001@10.0.0.1"};
-    const unsigned numbers[] = {0, 7, 0xab, 0xabc, UINT_MAX};
-    const int signed_numbers[] = {0, 42, -1, INT_MIN, INT_MAX};
-    for (const char* s : texts) {
-        for (unsigned u : numbers) {
+    for (const char* s : {"", "x", "sip:1001@10.0.0.1"}) {
+        for (unsigned u : {0u, 7u, 0xabu, 0xabcu, UINT_MAX}) {
             same_as_c_library("%s=%u; ", s, u);
             same_as_c_library("%s=%u:%u; ", s, u, u + 1);
             same_as_c_library("Unknown add param:Type=0x%02X Len=%u", u, u);
@@ -40,7 +37,7 @@ TEST(HostFormatter, WritesWhatTheCLibraryWrites) {
             same_as_c_library("%u%%|%s", u, s);
             same_as_c_library("%u %s|%5u|%-4s|%llx", u, s, u, s, 1ull << 40);  // left to the C library
         }
-        for (int d : signed_numbers) same_as_c_library("%s=%s Ka=%d %s; ", s, s, d, s);
+        for (int d : {0, 42, -1, INT_MIN, INT_MAX}) same_as_c_library("%s=%s Ka=%d %s; ", s, s, d, s);
     }
 }
 
