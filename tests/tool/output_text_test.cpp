@@ -1,10 +1,13 @@
-#include "text_utf8.h"
-
+// How the command shows the library's bytes: as UTF-8 text, and inside JSON strings.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 
+#include "json_text.h"
+#include "text_utf8.h"
+
 using paketlog::tool::Cp1251ToUtf8;
+using paketlog::tool::json_string;
 
 TEST(Utf8Text, Windows1251Table) {
     const Cp1251ToUtf8 utf8;
@@ -19,4 +22,10 @@ TEST(Utf8Text, Windows1251Table) {
         EXPECT_TRUE(!shown.empty() && (b < 0x80 || shown.size() >= 2)) << b;
         EXPECT_EQ(shown.find('\n'), std::string::npos) << b;
     }
+}
+
+// Quotes, backslashes and UTF-8 text are pinned by the escapes run of the program.
+TEST(JsonText, ControlCharactersAreEscaped) {
+    EXPECT_EQ(json_string("\n\r\t\b\f"), "\"\\n\\r\\t\\b\\f\"");
+    EXPECT_EQ(json_string(std::string("a\0\x01\x1F\x7F" "b", 6)), "\"a\\u0000\\u0001\\u001f\\u007fb\"");
 }
