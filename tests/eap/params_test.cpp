@@ -37,25 +37,21 @@ Bytes rtp(unsigned char id, const std::string& address) {
     std::copy(address.begin(), address.end(), v.begin() + 6 + 17);
     return param(168, v);
 }
-_PD_ADD_PARAM_HEADER* header(const unsigned char* p) {
+_PD_ADD_PARAM_HEADER* header(const unsigned char* p) {  // the library takes it writable, and only reads
     return reinterpret_cast<_PD_ADD_PARAM_HEADER*>(const_cast<unsigned char*>(p));
 }
 
 // A packet whose block starts at offset 10 (as in types 208-210).
 struct Block {
     Bytes bytes = Bytes(11, 0);
-    Block(std::initializer_list<Bytes> params = {}) {
-        for (const Bytes& p : params) add(p);
-    }
+    Block(std::initializer_list<Bytes> params = {}) { for (const Bytes& p : params) add(p); }
     Block& add(const Bytes& p) {
         bytes.insert(bytes.end(), p.begin(), p.end());
         ++bytes[10];
         return *this;
     }
     std::string decode() { return decode_eap(bytes.data(), 10, 0); }
-    std::string decode_within(std::size_t length) {
-        return decode_eap(bytes.data(), static_cast<unsigned short>(length), 10, 0);
-    }
+    std::string decode_within(std::size_t n) { return decode_eap(bytes.data(), static_cast<unsigned short>(n), 10, 0); }
 };
 
 // Calls f with a copy of `bytes` that ends right before an unreadable page.

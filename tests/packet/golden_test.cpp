@@ -89,10 +89,9 @@ TEST(Decoders, TruncatedPacketsOfEveryType) {
     std::vector<char> dst(kLine);
     for (const GoldenEntry& e : golden_corpus()) {
         const unsigned char type = e.packet[2];
-        _PD_PACKET probe{};
-        probe.type = type;
+        const unsigned offset = reinterpret_cast<const _PD_PACKET*>(e.packet.data())->get_offset_EAP();
         const bool listed = std::strcmp(get_name_paket(type, false), "???") != 0;
-        const std::size_t need = !listed ? 3 : type == PKT_KLT_NTRDY ? 11 : probe.get_offset_EAP() + 1u;
+        const std::size_t need = !listed ? 3 : type == PKT_KLT_NTRDY ? 11 : offset + 1;
         std::size_t visited_end = 0;
         visited_params(e.packet, &visited_end);
         for (std::size_t length = 1; length <= e.packet.size(); ++length) {
