@@ -1,6 +1,8 @@
-// The decoders on the golden corpus: every form byte for byte, with room for
-// the whole line and with less; every packet cut at every length; arguments
-// that leave nothing to do; allocation.
+// The decoders and the exported tables on the golden corpus: every form byte
+// for byte, with room for the whole line and with less; every packet cut at
+// every length; arguments that leave nothing to do; allocation. Of the tables,
+// what no line shows: the order of rows callers may index, the property names,
+// lookups that find no row.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,6 +18,13 @@ using namespace testing_support;
 
 namespace {
 constexpr int kLine = 16384;  // more than any line: block text 12416 plus the fields
+
+template <std::size_t N>
+std::string codes(const CODE_NAME (&table)[N]) {
+    std::string s;
+    for (const CODE_NAME& row : table) s += std::to_string(row.code) + "|";
+    return s;
+}
 }  // namespace
 
 // Every row of the packet, control and connection tables, and codes of none.
@@ -140,4 +149,23 @@ TEST(Decoders, NoAllocation) {
         }
     }
     EXPECT_GT(checked, 40u);
+}
+
+// Packet types as they always were (141 after 145); connection types and
+// parameter types at their codes' places.
+TEST(Tables, RowsInStoredOrder) {
+    const std::string packets = "128|129|130|132|136|138|140|144|145|141|208|209|210|211|";
+    EXPECT_EQ(codes(KesaPakets) + codes(KesaPaketsTC), packets + packets);
+    EXPECT_EQ(codes(ConnectType) + codes(ConnectTypeTC), "0|1|2|3|0|1|2|3|");
+    for (unsigned i = 0; i < 21; ++i) EXPECT_EQ(AddParamPakets[i].code, 160 + i);
+}
+
+TEST(Tables, LookupsPastTheRows) {
+    std::string properties;  // kind 4 (NumberPropertyType) has a count of its own
+    for (unsigned char code = 0; code < 5; ++code) properties += std::string(get_description_by_type(4, code)) + "|";
+    EXPECT_EQ(properties, "Undef|Empty|Part |Full ||");
+    EXPECT_STREQ(get_description_by_type(5, 0), "");
+    for (bool tc : {false, true})
+        for (unsigned char code : {0, 131, 146, 212, 255}) EXPECT_STREQ(get_name_paket(code, tc), "???");
+    for (unsigned char code : {159, 181}) EXPECT_EQ(get_name_add_param(code), nullptr);
 }
