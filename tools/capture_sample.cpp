@@ -19,7 +19,9 @@ constexpr long long kFirstSecond = 1709285400;
 
 int usage() {
     std::fputs("Usage: paketlog-capture [--pcapng] [--link ethernet|sll|sll2] [--ipv6] [--vlan ID]\n"
-               "                        [--src-port N] [--dst-port N] [--truncate N] TRACE.hex OUTPUT\n"
+               "                        [--src-port N] [--dst-port N] [--fragment N] [--truncate N]\n"
+               "                        TRACE.hex OUTPUT\n"
+               "  --fragment N   send datagrams longer than N bytes in IP pieces of N (a multiple of 8)\n"
                "  --truncate N   leave the last N bytes off, like a capture whose writer was stopped\n",
                stderr);
     return 2;
@@ -53,6 +55,9 @@ int main(int argc, char** argv) {
             flow.src_port = static_cast<unsigned short>(std::atoi(argv[++i]));
         } else if (arg == "--dst-port" && has_value) {
             flow.dst_port = static_cast<unsigned short>(std::atoi(argv[++i]));
+        } else if (arg == "--fragment" && has_value) {
+            flow.fragment = static_cast<std::size_t>(std::atoi(argv[++i]));
+            if (flow.fragment < 8) return usage();
         } else if (arg == "--truncate" && has_value) {
             truncate = static_cast<std::size_t>(std::atoi(argv[++i]));
         } else if (!arg.empty() && arg[0] == '-') {
@@ -69,6 +74,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::vector<CapturedFrame> frames;
+    std::size_t datagrams = 0;
     std::string text;
     unsigned long number = 0;
     while (std::getline(trace, text)) {
@@ -79,13 +85,16 @@ int main(int argc, char** argv) {
             return 1;
         }
         if (line.kind != HexLine::Kind::Packet) continue;
-        const long long i = static_cast<long long>(frames.size());
-        CapturedFrame frame;
-        const long long micros = i * 250000 + i;
-        frame.seconds = kFirstSecond + micros / 1000000;
-        frame.microseconds = static_cast<long>(micros % 1000000);
-        frame.bytes = udp_frame(link, flow, line.bytes);
-        frames.push_back(std::move(frame));
+        const long long i = static_cast<long long>(datagrams++);
+        if (flow.fragment != 0) flow.id = 0x1234 + static_cast<unsigned>(i);
+        long long micros = i * 250000 + i;
+        for (Bytes& piece : udp_frames(link, flow, line.bytes)) {  // the pieces a microsecond apart
+            CapturedFrame frame;
+            frame.seconds = kFirstSecond + micros / 1000000;
+            frame.microseconds = static_cast<long>(micros++ % 1000000);
+            frame.bytes = std::move(piece);
+            frames.push_back(std::move(frame));
+        }
     }
 
     const int link_type = static_cast<int>(link);

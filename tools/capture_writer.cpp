@@ -1,5 +1,7 @@
 #include "capture_writer.h"
 
+#include <algorithm>
+
 namespace paketlog {
 namespace tool {
 namespace {
@@ -38,7 +40,8 @@ const unsigned char kIPv6Dst[16] = {0x20, 0x01, 0x0d, 0xb8, 0, 0, 0, 0, 0, 0, 0,
 const unsigned char kMacSrc[6] = {0x02, 0, 0, 0, 0, 0x0a};
 const unsigned char kMacDst[6] = {0x02, 0, 0, 0, 0, 0x14};
 
-Bytes ip_packet(const UdpFlow& flow, const Bytes& payload) {
+// The UDP header, with its checksum, and the payload.
+Bytes udp_datagram(const UdpFlow& flow, const Bytes& payload) {
     const std::size_t udp_length = 8 + payload.size();
     Bytes udp;
     put16be(udp, flow.src_port);
@@ -56,34 +59,46 @@ Bytes ip_packet(const UdpFlow& flow, const Bytes& payload) {
     unsigned checksum = fold(sum_words(udp.data(), udp.size(), pseudo));
     if (checksum == 0) checksum = 0xFFFF;
     set16be(udp, 6, checksum);
+    return udp;
+}
 
+// The IP header for `carried` bytes of the UDP datagram; `piece_at` is where
+// they begin in it when the datagram is fragmented (negative: it is not).
+Bytes ip_header(const UdpFlow& flow, std::size_t carried, long piece_at, bool more) {
+    const bool fragmented = piece_at >= 0;
+    const unsigned offset = fragmented ? static_cast<unsigned>(piece_at) : 0;
     Bytes ip;
     if (flow.ipv6) {
         put16be(ip, 0x6000);
         put16be(ip, 0);
-        put16be(ip, static_cast<unsigned>(udp_length));
-        ip.push_back(17);  // next header: UDP
-        ip.push_back(64);  // hop limit
-    } else {
-        ip.push_back(0x45);
-        ip.push_back(0);
-        put16be(ip, static_cast<unsigned>(20 + udp_length));
-        put16be(ip, 0x1234);  // identification
-        put16be(ip, 0x4000);  // don't fragment
-        ip.push_back(64);     // time to live
-        ip.push_back(17);     // protocol: UDP
-        put16be(ip, 0);
+        put16be(ip, static_cast<unsigned>(carried + (fragmented ? 8 : 0)));
+        ip.push_back(fragmented ? 44 : 17);  // next header: fragment or UDP
+        ip.push_back(64);                    // hop limit
+        ip.insert(ip.end(), kIPv6Src, kIPv6Src + 16);
+        ip.insert(ip.end(), kIPv6Dst, kIPv6Dst + 16);
+        if (fragmented) {
+            ip.insert(ip.end(), {17, 0});
+            put16be(ip, offset | (more ? 1u : 0u));
+            put16be(ip, flow.id >> 16);
+            put16be(ip, flow.id & 0xFFFF);
+        }
+        return ip;
     }
-    ip.insert(ip.end(), src, src + address_size);
-    ip.insert(ip.end(), dst, dst + address_size);
-    if (!flow.ipv6) set16be(ip, 10, fold(sum_words(ip.data(), ip.size(), 0)));
-    ip.insert(ip.end(), udp.begin(), udp.end());
+    ip.push_back(0x45);
+    ip.push_back(0);
+    put16be(ip, static_cast<unsigned>(20 + carried));
+    put16be(ip, flow.id & 0xFFFF);
+    put16be(ip, fragmented ? (more ? 0x2000u : 0u) | offset / 8 : 0x4000u);  // or: don't fragment
+    ip.push_back(64);  // time to live
+    ip.push_back(17);  // protocol: UDP
+    put16be(ip, 0);
+    ip.insert(ip.end(), kIPv4Src, kIPv4Src + 4);
+    ip.insert(ip.end(), kIPv4Dst, kIPv4Dst + 4);
+    set16be(ip, 10, fold(sum_words(ip.data(), ip.size(), 0)));
     return ip;
 }
 
-}  // namespace
-
-Bytes udp_frame(LinkLayer link, const UdpFlow& flow, const Bytes& payload) {
+Bytes link_header(LinkLayer link, const UdpFlow& flow) {
     const unsigned ethertype = flow.ipv6 ? 0x86DD : 0x0800;
     Bytes frame;
     switch (link) {
@@ -115,10 +130,26 @@ Bytes udp_frame(LinkLayer link, const UdpFlow& flow, const Bytes& payload) {
         put16be(frame, 0);
         break;
     }
-    const Bytes ip = ip_packet(flow, payload);
-    frame.insert(frame.end(), ip.begin(), ip.end());
-    if (link == LinkLayer::Ethernet && frame.size() < 60) frame.resize(60, 0);
     return frame;
+}
+
+}  // namespace
+
+std::vector<Bytes> udp_frames(LinkLayer link, const UdpFlow& flow, const Bytes& payload) {
+    const Bytes udp = udp_datagram(flow, payload);
+    const std::size_t piece = flow.fragment / 8 * 8;
+    const bool fragmented = piece != 0 && udp.size() > piece;
+    std::vector<Bytes> frames;
+    for (std::size_t at = 0; at < udp.size(); at += fragmented ? piece : udp.size()) {
+        const std::size_t carried = fragmented ? std::min(piece, udp.size() - at) : udp.size();
+        Bytes frame = link_header(link, flow);
+        const Bytes ip = ip_header(flow, carried, fragmented ? static_cast<long>(at) : -1, at + carried < udp.size());
+        frame.insert(frame.end(), ip.begin(), ip.end());
+        frame.insert(frame.end(), udp.begin() + static_cast<long>(at), udp.begin() + static_cast<long>(at + carried));
+        if (link == LinkLayer::Ethernet && frame.size() < 60) frame.resize(60, 0);
+        frames.push_back(std::move(frame));
+    }
+    return frames;
 }
 
 Bytes pcap_file(int link_type, const std::vector<CapturedFrame>& frames) {

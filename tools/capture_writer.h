@@ -19,12 +19,19 @@ struct UdpFlow {
     unsigned short src_port = 40000;
     unsigned short dst_port = 7700;
     unsigned short vlan = 0;  // Ethernet only: an 802.1Q tag when not 0
+    std::size_t fragment = 0;  // when not 0, IP pieces of at most this many bytes (a multiple of 8)
+    unsigned id = 0x1234;      // the IP identification of a fragmented datagram
 };
 
 // One UDP datagram carrying `payload`, with correct IP and UDP lengths and
-// checksums, behind the link header. An Ethernet frame is padded to the
-// 60 bytes of the shortest frame on the wire.
-Bytes udp_frame(LinkLayer link, const UdpFlow& flow, const Bytes& payload);
+// checksums, behind the link header: one frame, or one per piece when the
+// flow fragments it. An Ethernet frame is padded to the 60 bytes of the
+// shortest frame on the wire.
+std::vector<Bytes> udp_frames(LinkLayer link, const UdpFlow& flow, const Bytes& payload);
+inline Bytes udp_frame(LinkLayer link, UdpFlow flow, const Bytes& payload) {
+    flow.fragment = 0;
+    return udp_frames(link, flow, payload).front();
+}
 
 struct CapturedFrame {
     long long seconds = 0;

@@ -13,6 +13,7 @@
 
 #include "capture_reader.h"
 #include "hex_trace.h"
+#include "ip_reassembly.h"
 #include "json_text.h"
 #include "options.h"
 #include "packet_line.h"
@@ -120,14 +121,24 @@ private:
         if (!link_type_supported(capture.link_type()))
             return report(name, "link type " + capture.link_type_name() + " is not supported");
         CaptureFrame frame;
+        Reassembler pieces;
+        std::vector<unsigned char> whole;  // a datagram put back together from its pieces
         for (;;) {
             const CaptureReader::Next next = capture.next(frame);
-            if (next == CaptureReader::Next::End) return;
-            if (next == CaptureReader::Next::Error)
+            if (next != CaptureReader::Next::Frame) {
+                for (const Reassembler::Incomplete& lost : pieces.given_up(true)) report_incomplete(name, lost);
+                if (next == CaptureReader::Next::End) return;
                 return report(name, "cannot read capture after frame " + std::to_string(frame.number) + ": " +
                                         capture.error());
-            const UdpDatagram datagram = find_udp_payload(capture.link_type(), frame.data, frame.caplen);
-            if (datagram.kind == UdpDatagram::Kind::Other || datagram.kind == UdpDatagram::Kind::Fragment) continue;
+            }
+            UdpDatagram datagram = find_udp_payload(capture.link_type(), frame.data, frame.caplen);
+            if (datagram.kind == UdpDatagram::Kind::Fragment) {
+                const bool complete = pieces.add(datagram, frame.number, whole);
+                for (const Reassembler::Incomplete& lost : pieces.given_up(false)) report_incomplete(name, lost);
+                if (!complete) continue;
+                datagram = udp_in(whole.data(), whole.size());
+            }
+            if (datagram.kind == UdpDatagram::Kind::Other) continue;
             const std::string where = name + ": frame " + std::to_string(frame.number);
             if (datagram.kind == UdpDatagram::Kind::Cut) {
                 report(where, "UDP datagram cut short by the capture before its payload");
@@ -139,9 +150,6 @@ private:
                 report(where, "empty packet");
                 continue;
             }
-            if (datagram.first_fragment)
-                std::fprintf(stderr, "paketlog: %s: fragmented datagram, decoding its first fragment only\n",
-                             where.c_str());
             std::vector<unsigned char> packet(datagram.payload, datagram.payload + datagram.size);
             Origin origin;
             origin.source = name;
@@ -150,6 +158,16 @@ private:
             origin.microseconds = frame.microseconds;
             emit(packet, origin, clock_time(frame.seconds, frame.microseconds) + " ");
         }
+    }
+
+    // A fragmented datagram is decoded in the frame of its last piece; one that
+    // never came together is named by the frame of its first.
+    void report_incomplete(const std::string& name, const Reassembler::Incomplete& lost) {
+        const std::string have = std::to_string(lost.have);
+        report(name + ": frame " + std::to_string(lost.first_frame),
+               "fragmented datagram incomplete (" +
+                   (lost.need == 0 ? have + " bytes, its last piece missing" : have + " of " + std::to_string(lost.need) + " bytes") +
+                   "), not decoded");
     }
 
     void emit(std::vector<unsigned char>& packet, const Origin& origin, const std::string& stamp) {

@@ -25,13 +25,12 @@ UdpDatagram with_kind(UdpDatagram::Kind kind) {
     return d;
 }
 
-UdpDatagram udp(Bytes b, bool first_fragment) {
+UdpDatagram udp(Bytes b) {
     if (b.size < 8) return with_kind(UdpDatagram::Kind::Cut);
     UdpDatagram d;
     d.kind = UdpDatagram::Kind::Udp;
     d.src_port = static_cast<unsigned short>(be16(b.data));
     d.dst_port = static_cast<unsigned short>(be16(b.data + 2));
-    d.first_fragment = first_fragment;
     const unsigned length = be16(b.data + 4);  // 0: an IPv6 jumbogram, bounded by the IP layer
     std::size_t payload = b.size - 8;
     if (length >= 8) payload = std::min<std::size_t>(payload, length - 8);
@@ -40,18 +39,39 @@ UdpDatagram udp(Bytes b, bool first_fragment) {
     return d;
 }
 
+// One piece of a fragmented datagram: `b` holds its bytes as captured, `length`
+// of them by the IP header; `id` names the datagram among those of its addresses.
+UdpDatagram piece(Bytes b, std::size_t length, const unsigned char* addresses, std::size_t address_size,
+                  const unsigned char* id, std::size_t id_size, std::size_t offset, bool more) {
+    UdpDatagram d;
+    d.kind = UdpDatagram::Kind::Fragment;
+    d.payload = b.data;
+    d.size = std::min(b.size, length);
+    auto key = d.piece.datagram.begin();
+    *key++ = static_cast<unsigned char>(address_size == 4 ? 4 : 6);
+    key = std::copy(addresses, addresses + 2 * address_size, key);
+    std::copy(id, id + id_size, key);
+    d.piece.offset = offset;
+    d.piece.length = length;
+    d.piece.more = more;
+    return d;
+}
+
 UdpDatagram ipv4(Bytes b) {
     if (b.size < 20) return with_kind(UdpDatagram::Kind::Other);
     const std::size_t header = static_cast<std::size_t>(b.data[0] & 0x0F) * 4;
     if (header < 20) return with_kind(UdpDatagram::Kind::Other);
     if (b.data[9] != kProtoUdp) return with_kind(UdpDatagram::Kind::Other);
-    const unsigned flags_offset = be16(b.data + 6);
-    if ((flags_offset & 0x1FFF) != 0) return with_kind(UdpDatagram::Kind::Fragment);
     if (b.size < header) return with_kind(UdpDatagram::Kind::Cut);
     const std::size_t total = be16(b.data + 2);
     std::size_t end = b.size;
     if (total >= header) end = std::min(end, total);  // 0: length left to the link layer
-    return udp({b.data + header, end - header}, (flags_offset & 0x2000) != 0);
+    const Bytes rest{b.data + header, end - header};
+    const unsigned flags_offset = be16(b.data + 6);
+    if ((flags_offset & 0x3FFF) == 0) return udp(rest);
+    const std::size_t length = total >= header ? total - header : rest.size;
+    return piece(rest, length, b.data + 12, 4, b.data + 4, 2, (flags_offset & 0x1FFFu) * 8u,
+                 (flags_offset & 0x2000) != 0);
 }
 
 UdpDatagram ipv6(Bytes b) {
@@ -61,9 +81,8 @@ UdpDatagram ipv6(Bytes b) {
     if (payload_length != 0) end = std::min(end, 40 + payload_length);
     unsigned next = b.data[6];
     std::size_t pos = 40;
-    bool first_fragment = false;
     for (;;) {
-        if (next == kProtoUdp) return udp({b.data + pos, end - std::min(end, pos)}, first_fragment);
+        if (next == kProtoUdp) return udp({b.data + pos, end - std::min(end, pos)});
         std::size_t length = 0;
         switch (next) {
         case 0:   // hop-by-hop options
@@ -76,12 +95,14 @@ UdpDatagram ipv6(Bytes b) {
             if (pos + 2 > end) return with_kind(UdpDatagram::Kind::Cut);
             length = (static_cast<std::size_t>(b.data[pos + 1]) + 2) * 4;
             break;
-        case 44:  // fragment
+        case 44: {  // fragment: the UDP datagram follows, in pieces
             if (pos + 8 > end) return with_kind(UdpDatagram::Kind::Cut);
-            if ((be16(b.data + pos + 2) & 0xFFF8) != 0) return with_kind(UdpDatagram::Kind::Fragment);
-            first_fragment = (b.data[pos + 3] & 1) != 0;
-            length = 8;
-            break;
+            if (b.data[pos] != kProtoUdp) return with_kind(UdpDatagram::Kind::Other);
+            const unsigned offset_more = be16(b.data + pos + 2);
+            const std::size_t piece_length = payload_length != 0 ? 40 + payload_length - (pos + 8) : end - (pos + 8);
+            return piece({b.data + pos + 8, end - (pos + 8)}, piece_length, b.data + 8, 16, b.data + pos + 4, 4,
+                         offset_more & 0xFFF8u, (offset_more & 1) != 0);
+        }
         default:
             return with_kind(UdpDatagram::Kind::Other);
         }
@@ -159,6 +180,8 @@ UdpDatagram find_udp_payload(int dlt, const unsigned char* frame, std::size_t ca
         return with_kind(UdpDatagram::Kind::Other);
     }
 }
+
+UdpDatagram udp_in(const unsigned char* datagram, std::size_t size) { return udp({datagram, size}); }
 
 }  // namespace tool
 }  // namespace paketlog

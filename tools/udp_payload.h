@@ -2,6 +2,7 @@
 #ifndef PAKETLOG_TOOLS_UDP_PAYLOAD_H
 #define PAKETLOG_TOOLS_UDP_PAYLOAD_H
 
+#include <array>
 #include <cstddef>
 
 namespace paketlog {
@@ -11,7 +12,7 @@ struct UdpDatagram {
     enum class Kind {
         Udp,       // payload found
         Other,     // not an IPv4 or IPv6 UDP datagram
-        Fragment,  // a later fragment of a datagram: no UDP header in it
+        Fragment,  // a piece of a fragmented UDP datagram: payload and size are its bytes
         Cut,       // a UDP datagram whose headers were not captured whole
     };
     Kind kind = Kind::Other;
@@ -19,9 +20,15 @@ struct UdpDatagram {
     std::size_t size = 0;
     unsigned short src_port = 0;
     unsigned short dst_port = 0;
-    bool first_fragment = false;  // more fragments follow; the payload is only their start
-};
 
+    // Kind::Fragment: which datagram the piece belongs to and where.
+    struct Piece {
+        std::array<unsigned char, 37> datagram{};  // IP version, addresses, identification
+        std::size_t offset = 0;                     // in the datagram's UDP header and payload
+        std::size_t length = 0;                     // by the IP header; size is less when cut
+        bool more = false;                          // more pieces follow this one
+    } piece;
+};
 // Whether the link type (pcap's DLT_ code) is one this reader walks.
 bool link_type_supported(int dlt);
 
@@ -30,6 +37,9 @@ bool link_type_supported(int dlt);
 // a short Ethernet frame is not part of it; a payload cut by the capture's
 // snapshot length comes out as far as it was captured.
 UdpDatagram find_udp_payload(int dlt, const unsigned char* frame, std::size_t caplen);
+
+// The UDP header and payload of a datagram put back together from its pieces.
+UdpDatagram udp_in(const unsigned char* datagram, std::size_t size);
 
 }  // namespace tool
 }  // namespace paketlog

@@ -4,6 +4,7 @@
 #include <pcap/dlt.h>
 
 #include "capture_writer.h"
+#include "ip_reassembly.h"
 
 using namespace paketlog::tool;
 using Kind = UdpDatagram::Kind;
@@ -14,34 +15,30 @@ const Bytes kPayload = {0x01, 0x00, 0x80, 0x00, 0x00, 0x00, 0x11, 0x00, 0x00, 0x
 constexpr int kIp = 14;  // the IP header behind the Ethernet header
 
 // Frames the capture runs never hold: other link layers, other traffic,
-// fragments, IPv6 extension headers, frames cut by the snapshot length.
+// IPv6 extension headers, frames cut by the snapshot length.
 TEST(UdpPayload, MalformedAndUnusualFrames) {
     // extension (IPv6): put behind the fixed header, [0] its type, [1] the next header; patches: offset
     // from the IP header and byte; caplen 0: the whole frame. Then what is found.
     const struct {
         const char* what; int dlt; bool ipv6; Bytes extension; std::vector<std::pair<int, unsigned char>> patches;
-        int caplen; Kind kind; std::size_t size; bool first_fragment;
+        int caplen; Kind kind; std::size_t size;
     } cases[] = {
-        {"raw IPv4, padding left", DLT_RAW, false, {}, {}, 0, Kind::Udp, 12, false},
-        {"raw IPv6", DLT_IPV6, true, {}, {}, 0, Kind::Udp, 12, false},
-        {"loopback", DLT_NULL, false, {}, {}, 0, Kind::Udp, 12, false},
-        {"TCP", DLT_EN10MB, false, {}, {{9, 6}}, 0, Kind::Other, 0, false},
-        {"ARP", DLT_EN10MB, false, {}, {{-2, 0x08}, {-1, 0x06}}, 0, Kind::Other, 0, false},
-        {"IPv4 ethertype, IPv6 header", DLT_EN10MB, false, {}, {{0, 0x65}}, 0, Kind::Other, 0, false},
-        {"ICMPv6", DLT_EN10MB, true, {}, {{6, 58}}, 0, Kind::Other, 0, false},
-        {"no link header", DLT_EN10MB, false, {}, {}, 13, Kind::Other, 0, false},
-        {"IPv4 first fragment", DLT_EN10MB, false, {}, {{6, 0x20}}, 0, Kind::Udp, 12, true},
-        {"IPv4 later fragment", DLT_EN10MB, false, {}, {{7, 0x10}}, 0, Kind::Fragment, 0, false},
-        {"IPv6 hop-by-hop", DLT_EN10MB, true, {0, 17, 0, 1, 4, 0, 0, 0, 0}, {}, 0, Kind::Udp, 12, false},
-        {"IPv6 first fragment", DLT_EN10MB, true, {44, 17, 0, 0, 1, 0, 0, 0, 7}, {}, 0, Kind::Udp, 12, true},
-        {"IPv6 later fragment", DLT_EN10MB, true, {44, 17, 0, 0, 0x10, 0, 0, 0, 7}, {}, 0, Kind::Fragment, 0, false},
-        {"IPv6 cut in an extension", DLT_EN10MB, true, {0, 17, 0, 1, 4, 0, 0, 0, 0}, {}, kIp + 41, Kind::Cut,
-         0, false},
-        {"cut in the payload", DLT_EN10MB, false, {}, {}, kIp + 20 + 8 + 5, Kind::Udp, 5, false},
-        {"cut after the UDP header", DLT_EN10MB, false, {}, {}, kIp + 20 + 8, Kind::Udp, 0, false},
-        {"cut in the UDP header", DLT_EN10MB, false, {}, {}, kIp + 20 + 7, Kind::Cut, 0, false},
-        {"cut in IPv4 options", DLT_EN10MB, false, {}, {{0, 0x46}}, kIp + 22, Kind::Cut, 0, false},
-        {"link not walked", DLT_IEEE802_11, false, {}, {}, 0, Kind::Other, 0, false},
+        {"raw IPv4, padding left", DLT_RAW, false, {}, {}, 0, Kind::Udp, 12},
+        {"raw IPv6", DLT_IPV6, true, {}, {}, 0, Kind::Udp, 12},
+        {"loopback", DLT_NULL, false, {}, {}, 0, Kind::Udp, 12},
+        {"TCP", DLT_EN10MB, false, {}, {{9, 6}}, 0, Kind::Other, 0},
+        {"ARP", DLT_EN10MB, false, {}, {{-2, 0x08}, {-1, 0x06}}, 0, Kind::Other, 0},
+        {"IPv4 ethertype, IPv6 header", DLT_EN10MB, false, {}, {{0, 0x65}}, 0, Kind::Other, 0},
+        {"ICMPv6", DLT_EN10MB, true, {}, {{6, 58}}, 0, Kind::Other, 0},
+        {"no link header", DLT_EN10MB, false, {}, {}, 13, Kind::Other, 0},
+        {"IPv6 hop-by-hop", DLT_EN10MB, true, {0, 17, 0, 1, 4, 0, 0, 0, 0}, {}, 0, Kind::Udp, 12},
+        {"IPv6 fragment of TCP", DLT_EN10MB, true, {44, 6, 0, 0, 0x10, 0, 0, 0, 7}, {}, 0, Kind::Other, 0},
+        {"IPv6 cut in an extension", DLT_EN10MB, true, {0, 17, 0, 1, 4, 0, 0, 0, 0}, {}, kIp + 41, Kind::Cut, 0},
+        {"cut in the payload", DLT_EN10MB, false, {}, {}, kIp + 20 + 8 + 5, Kind::Udp, 5},
+        {"cut after the UDP header", DLT_EN10MB, false, {}, {}, kIp + 20 + 8, Kind::Udp, 0},
+        {"cut in the UDP header", DLT_EN10MB, false, {}, {}, kIp + 20 + 7, Kind::Cut, 0},
+        {"cut in IPv4 options", DLT_EN10MB, false, {}, {{0, 0x46}}, kIp + 22, Kind::Cut, 0},
+        {"link not walked", DLT_IEEE802_11, false, {}, {}, 0, Kind::Other, 0},
     };
     for (const auto& c : cases) {
         UdpFlow flow;
@@ -59,9 +56,55 @@ TEST(UdpPayload, MalformedAndUnusualFrames) {
         const UdpDatagram d = find_udp_payload(c.dlt, frame.data(), frame.size());
         EXPECT_EQ(link_type_supported(c.dlt), c.dlt != DLT_IEEE802_11) << c.what;
         ASSERT_EQ(d.kind, c.kind) << c.what;
-        EXPECT_EQ(d.first_fragment, c.first_fragment) << c.what;
         EXPECT_EQ(Bytes(d.payload, d.payload + d.size), Bytes(kPayload.begin(), kPayload.begin() + c.size))
             << c.what;
+    }
+}
+
+// A datagram in pieces of 32 bytes, over both IP versions: the pieces come
+// out of order, one twice, between those of another datagram, and the datagram
+// is whole when the last gap closes. A lost or cut piece leaves it open.
+TEST(UdpPayload, PiecesOfFragmentedDatagrams) {
+    Bytes payload(100);
+    for (std::size_t i = 0; i < payload.size(); ++i) payload[i] = static_cast<unsigned char>(i);
+    for (bool ipv6 : {false, true}) {
+        SCOPED_TRACE(ipv6 ? "IPv6" : "IPv4");
+        UdpFlow flow;
+        flow.ipv6 = ipv6;
+        flow.fragment = 36;  // 32 a piece
+        const std::vector<Bytes> pieces = udp_frames(LinkLayer::Ethernet, flow, payload);
+        flow.id = 7;
+        const std::vector<Bytes> other = udp_frames(LinkLayer::Ethernet, flow, Bytes(40, 0xAB));
+        ASSERT_EQ(pieces.size(), 4u);  // 108 bytes of UDP
+        auto piece = [](const Bytes& frame) { return find_udp_payload(DLT_EN10MB, frame.data(), frame.size()); };
+        for (std::size_t i = 0; i < pieces.size(); ++i) {
+            const UdpDatagram d = piece(pieces[i]);
+            ASSERT_EQ(d.kind, Kind::Fragment);
+            EXPECT_EQ(d.piece.offset, 32 * i);
+            EXPECT_EQ(d.size, i < 3 ? 32u : 12u);
+            EXPECT_EQ(d.piece.more, i < 3);
+        }
+        Reassembler r;
+        Bytes whole;
+        const std::pair<const Bytes*, bool> order[] = {{&pieces[3], false}, {&pieces[1], false}, {&other[1], false},
+                                                       {&pieces[1], false}, {&pieces[0], false}, {&other[0], true},
+                                                       {&pieces[2], true}};
+        unsigned long frame = 0;
+        for (const auto& step : order) ASSERT_EQ(r.add(piece(*step.first), ++frame, whole), step.second) << frame;
+        const UdpDatagram d = udp_in(whole.data(), whole.size());
+        EXPECT_EQ(d.dst_port, 7700);
+        EXPECT_EQ(Bytes(d.payload, d.payload + d.size), payload);
+        EXPECT_TRUE(r.given_up(true).empty());
+
+        const Bytes cut(pieces[1].begin(), pieces[1].end() - 5);
+        for (const Bytes* p : {&pieces[0], &cut, &pieces[3]}) EXPECT_FALSE(r.add(piece(*p), ++frame, whole));
+        EXPECT_FALSE(r.add(piece(other[0]), ++frame, whole));
+        const auto lost = r.given_up(true);
+        ASSERT_EQ(lost.size(), 2u);
+        EXPECT_EQ(lost[0].first_frame, 8u);
+        EXPECT_EQ(lost[0].have, 32u + 27u + 12u);
+        EXPECT_EQ(lost[0].need, 108u);
+        EXPECT_EQ(lost[1].need, 0u);  // its last piece never came
     }
 }
 
