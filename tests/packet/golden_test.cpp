@@ -11,9 +11,9 @@
 #include <set>
 #include <string>
 
-#include "alloc_counter.h"
 #include "golden.h"
 
+unsigned long allocations_on_this_thread();  // alloc_counter.cpp: since the program started
 using namespace testing_support;
 
 namespace {
@@ -167,5 +167,4 @@ TEST(Tables, LookupsPastTheRows) {
     EXPECT_STREQ(get_description_by_type(5, 0), "");
     for (bool tc : {false, true})
         for (unsigned char code : {0, 131, 146, 212, 255}) EXPECT_STREQ(get_name_paket(code, tc), "???");
-    for (unsigned char code : {159, 181}) EXPECT_EQ(get_name_add_param(code), nullptr);
 }

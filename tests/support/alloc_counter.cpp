@@ -1,13 +1,10 @@
-#include "alloc_counter.h"
-
+// Heap allocations made through operator new by this test program, per thread
+// (the library's only way to the heap: it imports no malloc family function).
 #include <cstdlib>
 #include <new>
 
-namespace {
-thread_local unsigned long t_allocations = 0;
-}  // namespace
-
-unsigned long testing_support::allocations_on_this_thread() { return t_allocations; }
+static thread_local unsigned long t_allocations = 0;
+unsigned long allocations_on_this_thread() { return t_allocations; }
 
 #if defined(__SANITIZE_THREAD__)
 #define PAKETLOG_TSAN 1
