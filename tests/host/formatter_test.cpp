@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdio>
-#include <cstring>
+#include <string>
 
 #include "paketlog.h"
 
@@ -16,13 +16,11 @@ void same_as_c_library(const char* format, Args... args) {
     char text[300];
     const int wanted = std::snprintf(text, sizeof text, format, args...);
     for (int size : {-1, 0, 1, 2, 5, wanted, wanted + 1, 300}) {
-        char ours[300], theirs[300];
-        std::memset(ours, '#', sizeof ours);
-        std::memset(theirs, '#', sizeof theirs);
-        const int placed = tevo_snprintf(ours, size, format, args...);
-        if (size > 0) std::snprintf(theirs, static_cast<std::size_t>(size), format, args...);
+        std::string ours(300, '#'), theirs(300, '#');
+        const int placed = tevo_snprintf(&ours[0], size, format, args...);
+        if (size > 0) std::snprintf(&theirs[0], static_cast<std::size_t>(size), format, args...);
         EXPECT_EQ(placed, size > 0 ? std::min(wanted, size - 1) : 0) << format << ", size " << size;
-        EXPECT_EQ(std::string(ours, sizeof ours), std::string(theirs, sizeof theirs)) << format << ", size " << size;
+        EXPECT_EQ(ours, theirs) << format << ", size " << size;
     }
 }
 
