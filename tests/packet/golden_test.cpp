@@ -98,7 +98,9 @@ TEST(Decoders, TruncatedPacketsOfEveryType) {
     std::vector<char> dst(kLine);
     for (const GoldenEntry& e : golden_corpus()) {
         const unsigned char type = e.packet[2];
-        const unsigned offset = reinterpret_cast<const _PD_PACKET*>(e.packet.data())->get_offset_EAP();
+        _PD_PACKET header{};  // the block's offset follows from the type alone
+        header.type = type;
+        const unsigned offset = header.get_offset_EAP();
         const bool listed = std::strcmp(get_name_paket(type, false), "???") != 0;
         const std::size_t need = !listed ? 3 : type == PKT_KLT_NTRDY ? 11 : offset + 1;
         std::size_t visited_end = 0;
