@@ -5,10 +5,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <string>
 
 #include "golden.h"
-#include "paketlog.h"
 
 namespace {
 std::string out_dir;
@@ -23,10 +21,7 @@ void seed(const char* target, std::initializer_list<unsigned> fields, const void
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s CORPUS OUT_DIR\n", argv[0]);
-        return 2;
-    }
+    if (argc != 3) return std::fprintf(stderr, "usage: %s CORPUS OUT_DIR\n", argv[0]), 2;
     out_dir = argv[2];
     for (const testing_support::GoldenEntry& e : testing_support::read_golden(argv[1])) {
         const std::vector<unsigned char>& p = e.packet;
