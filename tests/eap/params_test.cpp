@@ -7,29 +7,24 @@
 
 #include <algorithm>
 #include <cstring>
-#include <initializer_list>
 #include <memory>
 #include <stdexcept>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "paketlog.h"
 
 namespace {
-
 using Bytes = std::vector<unsigned char>;
 
-// Header (type, an uninterpreted byte, u16 length), then the value.
-Bytes param(unsigned char type, const Bytes& value, unsigned length) {
+// Header (type, an uninterpreted byte, u16 length: the value's size unless given), then the value.
+Bytes param(unsigned char type, const Bytes& value, unsigned length = ~0u) {
+    if (length == ~0u) length = unsigned(value.size());
     Bytes p = {type, 0x5A, static_cast<unsigned char>(length), static_cast<unsigned char>(length >> 8)};
     p.insert(p.end(), value.begin(), value.end());
     return p;
 }
-Bytes param(unsigned char type, const Bytes& value) { return param(type, value, unsigned(value.size())); }
-Bytes text(unsigned char type, const std::string& s) {  // with its NUL
-    return param(type, Bytes(s.c_str(), s.c_str() + s.size() + 1));
-}
+Bytes text(unsigned char type, const std::string& s) { return param(type, Bytes(s.c_str(), s.c_str() + s.size() + 1)); }
 // RTP_PARAM: u32 ID, u16 Dstn 0, then the 149-byte RTP record (port 0, flags clear).
 Bytes rtp(unsigned char id, const std::string& address) {
     Bytes v(6 + 149);
@@ -45,11 +40,7 @@ _PD_ADD_PARAM_HEADER* header(const unsigned char* p) {  // the library takes it 
 struct Block {
     Bytes bytes = Bytes(11, 0);
     Block(std::initializer_list<Bytes> params = {}) { for (const Bytes& p : params) add(p); }
-    Block& add(const Bytes& p) {
-        bytes.insert(bytes.end(), p.begin(), p.end());
-        ++bytes[10];
-        return *this;
-    }
+    void add(const Bytes& p) { bytes.insert(bytes.end(), p.begin(), p.end()), ++bytes[10]; }
     std::string decode() { return decode_eap(bytes.data(), 10, 0); }
     std::string decode_within(std::size_t n) { return decode_eap(bytes.data(), static_cast<unsigned short>(n), 10, 0); }
 };
@@ -68,14 +59,12 @@ void at_end(const Bytes& bytes, F&& f) {
 }
 
 const std::string kCut = "[|eap]";
-
 }  // namespace
 
 TEST(EapValue, SilentTypesWriteNothingUnknownTypesReadNoValue) {
     for (unsigned char type : {164, 166, 180}) {
-        Bytes p = param(type, {'x', 'y', 0});
         char buf[16] = "earlier text";
-        EXPECT_EQ(get_eap_value(buf, sizeof buf, header(p.data())), 1);
+        EXPECT_EQ(get_eap_value(buf, sizeof buf, header(param(type, {'x', 'y', 0}).data())), 1);
         EXPECT_EQ(std::string(buf, sizeof buf), std::string("earlier text\0\0\0\0", 16)) << int{type};
     }
     at_end(param(0xFE, {}, 4096), [](unsigned char* p) {  // no value byte there to read
@@ -89,8 +78,7 @@ TEST(EapValue, BinaryDataPrefixSharesTheSizeTextWithoutNulIsBounded) {
     const Bytes three = {0x01, 0x02, 0x03};
     const std::string w(7000, 'w');
     const struct { Bytes param; int size; std::string text; } cases[] = {
-        {param(173, three), 12, "BINARY_DATA"},
-        {param(173, three), 16, "BINARY_DATA="},
+        {param(173, three), 12, "BINARY_DATA"}, {param(173, three), 16, "BINARY_DATA="},
         {param(173, three), 17, "BINARY_DATA=01 "},
         {param(160, Bytes(w.begin(), w.end())), 6208, "ENDPOINT_A=" + w.substr(0, 6196)},
     };
@@ -123,22 +111,20 @@ TEST(EapValue, ValuesAreReadOnlyWithinTheirLengthAndFieldWidths) {
         {param(174, Bytes(326, 'n')), "VIDEO_PARAM=IP4 " + std::string(120, 'n') + " 28270 codecs: 110 " +
                                           std::string(100, 'n') + "110 " + std::string(100, 'n')},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
         at_end(c.param, [&](unsigned char* p) {
             char buf[6208];
             EXPECT_EQ(get_eap_value(buf, sizeof buf, header(p)), 1);
             EXPECT_EQ(std::string(buf), c.text);
         });
-    }
 }
 
 TEST(EapValue, HideAndRtpOverwriteTheSharedTexts) {
     auto ws = std::make_unique<paketlog::Workspace>();
     std::strcpy(ws->number_text_a, "555");
-    Bytes hide = param(175, Bytes(27)), rtp_param = rtp(3, "10.3.3.3");
     char buf[128];
-    get_eap_value(*ws, buf, sizeof buf, header(hide.data()));
-    get_eap_value(*ws, buf, sizeof buf, header(rtp_param.data()));
+    for (const Bytes& p : {param(175, Bytes(27)), rtp(3, "10.3.3.3")})
+        get_eap_value(*ws, buf, sizeof buf, header(p.data()));
     EXPECT_STREQ(ws->number_text_a, "");
     EXPECT_STREQ(ws->type_text_a, "[Undef:Lcl :PBX :Undf_NT]");
     EXPECT_STREQ(ws->rtp_text, "IP:Port=10.3.3.3:0(--)");
@@ -146,7 +132,7 @@ TEST(EapValue, HideAndRtpOverwriteTheSharedTexts) {
 
 TEST(EapBlock, NoBlockBelowOffsetTenAndEveryCallStartsEmpty) {
     Block b{param(162, {7})};
-    for (std::size_t i = 0; i < 10; ++i) b.bytes[i] = 1;  // would read as blocks at offsets 1 to 9
+    std::fill_n(b.bytes.begin(), 10, 1);  // would read as blocks at offsets 1 to 9
     EXPECT_EQ(b.decode(), "BUTTON=7; ");
     for (unsigned short offset = 0; offset < 10; ++offset) EXPECT_STREQ(decode_eap(b.bytes.data(), offset, 0), "");
     EXPECT_STREQ(decode_eap(b.bytes.data(), 5, 9, 0), "");  // whatever the length
