@@ -1,8 +1,8 @@
 // The decoders and the exported tables on the golden corpus: every form byte
 // for byte, with room for the whole line and with less; every packet cut at
-// every length; arguments that leave nothing to do; allocation. Of the tables,
-// what no line shows: the order of rows callers may index, the property names,
-// lookups that find no row.
+// every length; arguments that leave nothing to do; allocation; four threads
+// at once. Of the tables, what no line shows: the order of rows callers may
+// index, the property names, lookups that find no row.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +10,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <thread>
 
 #include "golden.h"
 
@@ -81,9 +82,8 @@ TEST(Decoders, ArgumentsThatLeaveNothingToDo) {
         for (const auto& c : cases) {
             if (c.length == 0 && form >= 4) continue;  // the trusting forms take no length
             std::string dst(64, '#');
-            char* r = decode_form(form, *ws, c.dst ? &dst[0] : nullptr, c.size, c.packet ? p.get() : nullptr,
-                                  c.length, e);
-            EXPECT_EQ(r, nullptr) << "form " << form << ", case " << (&c - cases);
+            EXPECT_EQ(decode_form(form, *ws, c.dst ? &dst[0] : nullptr, c.size, c.packet ? p.get() : nullptr, c.length,
+                                  e), nullptr) << "form " << form << ", case " << (&c - cases);
             EXPECT_EQ(dst, std::string(64, '#'));
         }
 }
@@ -97,12 +97,10 @@ TEST(Decoders, TruncatedPacketsOfEveryType) {
     auto ws = std::make_unique<paketlog::Workspace>();
     std::vector<char> dst(kLine);
     for (const GoldenEntry& e : golden_corpus()) {
-        const unsigned char type = e.packet[2];
         _PD_PACKET header{};  // the block's offset follows from the type alone
-        header.type = type;
-        const unsigned offset = header.get_offset_EAP();
+        const unsigned char type = header.type = e.packet[2];
         const bool listed = std::strcmp(get_name_paket(type, false), "???") != 0;
-        const std::size_t need = !listed ? 3 : type == PKT_KLT_NTRDY ? 11 : offset + 1;
+        const std::size_t need = !listed ? 3 : type == PKT_KLT_NTRDY ? 11 : header.get_offset_EAP() + 1u;
         std::size_t visited_end = 0;
         visited_params(e.packet, &visited_end);
         for (std::size_t length = 1; length <= e.packet.size(); ++length) {
@@ -111,8 +109,7 @@ TEST(Decoders, TruncatedPacketsOfEveryType) {
                 SCOPED_TRACE(e.name + ", length " + std::to_string(length) + ", form " + std::to_string(form));
                 const bool tc = form >= 2;
                 const std::string& line = form_line(form, e);
-                EXPECT_EQ(decode_form(form, *ws, dst.data(), kLine, p.get(), p.length, e),
-                          dst.data() + form_result(form, e));
+                EXPECT_EQ(decode_form(form, *ws, dst.data(), kLine, p.get(), p.length, e), &dst[form_result(form, e)]);
                 const std::string got = dst.data();
                 // The name once byte 2 is there, then " Пакет обрезан: N из M байт" in Windows-1251.
                 const std::string n = std::to_string(length), m = std::to_string(length < 3 ? 3 : need);
@@ -120,15 +117,13 @@ TEST(Decoders, TruncatedPacketsOfEveryType) {
                 const std::string truncated = tc ? " \xCF\xE0\xEA\xE5\xF2 \xEE\xE1\xF0\xE5\xE7\xE0\xED: " + n +
                                                        " \xE8\xE7 " + m + " \xE1\xE0\xE9\xF2"
                                                  : " Truncated packet: " + n + " of " + m + " bytes";
-                if (length < need) {
+                const std::size_t kept = got.size() < 6 ? 0 : got.size() - 6;
+                if (length < need)
                     EXPECT_EQ(got, line.substr(0, form_result(form, e) - 1) + name + truncated);
-                } else if (listed && length < visited_end) {
-                    const std::size_t kept = got.size() < 6 ? 0 : got.size() - 6;
-                    EXPECT_EQ(got.substr(kept), "[|eap]");
-                    EXPECT_EQ(got.substr(0, kept), line.substr(0, kept));
-                } else {
+                else if (listed && length < visited_end)
+                    EXPECT_EQ(got, line.substr(0, kept) + "[|eap]");
+                else
                     EXPECT_EQ(got, line);
-                }
             }
         }
     }
@@ -169,4 +164,33 @@ TEST(Tables, LookupsPastTheRows) {
     EXPECT_STREQ(get_description_by_type(5, 0), "");
     for (bool tc : {false, true})
         for (unsigned char code : {0, 131, 146, 212, 255}) EXPECT_STREQ(get_name_paket(code, tc), "???");
+}
+
+// The re-entrant forms on four threads at once, each with its own workspace,
+// every line as a single thread gives it.
+TEST(Threads, CorpusOnFourThreadsWithTheirOwnWorkspaces) {
+    constexpr int kThreads = 4, kRounds = 200, kLine = 16384;
+    const std::vector<GoldenEntry>& corpus = golden_corpus();
+    std::vector<ExactPacket> packets;
+    for (const GoldenEntry& e : corpus) packets.emplace_back(e.packet);
+    std::vector<std::string> mismatches(kThreads);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([&, t] {
+            auto ws = std::make_unique<paketlog::Workspace>();
+            std::vector<char> dst(kLine);
+            // Each thread starts at another entry: different packets in flight at once.
+            for (std::size_t k = 0; k < kRounds * corpus.size(); ++k) {
+                const std::size_t i = (k + t * corpus.size() / kThreads) % corpus.size();
+                for (int form = 1; form < kForms; form += 2)
+                    for (bool incoming : {true, false}) {
+                        decode_form(form, *ws, dst.data(), kLine, packets[i].get(), packets[i].length, corpus[i],
+                                    incoming);
+                        if (form_line(form, corpus[i], incoming) != dst.data() && mismatches[t].empty())
+                            mismatches[t] = corpus[i].name;
+                    }
+            }
+        });
+    for (std::thread& thread : threads) thread.join();
+    for (int t = 0; t < kThreads; ++t) EXPECT_EQ(mismatches[t], "") << "thread " << t << ": first mismatch";
 }

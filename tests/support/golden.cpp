@@ -1,17 +1,13 @@
 #include "golden.h"
 
-#include <cctype>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 
 namespace testing_support {
-
 namespace {
-
 unsigned char hex_byte(const std::string& text, std::size_t at) {
-    if (at + 2 > text.size() || !std::isxdigit(static_cast<unsigned char>(text[at])) ||
-        !std::isxdigit(static_cast<unsigned char>(text[at + 1])))
+    if (at + 2 > text.size() || text.find_first_not_of("0123456789abcdefABCDEF", at) < at + 2)
         throw std::invalid_argument("not a hex byte");
     return static_cast<unsigned char>(std::stoi(text.substr(at, 2), nullptr, 16));
 }
@@ -21,16 +17,11 @@ std::string unquote(const std::string& text) {  // "..." with \\, \" and \xNN es
     if (i == std::string::npos || text.size() < i + 2 || text.back() != '"') throw std::invalid_argument("no \"line\"");
     std::string out;
     for (++i; i + 1 < text.size(); ++i) {
-        if (text[i] == '\\' && text[++i] == 'x') {
-            out += static_cast<char>(hex_byte(text, i + 1));
-            i += 2;
-        } else {
-            out += text[i];
-        }
+        if (text[i] != '\\' || text[++i] != 'x') out += text[i];
+        else out += static_cast<char>(hex_byte(text, i + 1)), i += 2;
     }
     return out;
 }
-
 }  // namespace
 
 std::vector<GoldenEntry> read_golden(const std::string& path) {
@@ -45,22 +36,18 @@ std::vector<GoldenEntry> read_golden(const std::string& path) {
         int skip = 0;
         words >> key >> word >> skip;
         try {
-            if (key == "name") entries.emplace_back();
-            if (entries.empty()) throw std::invalid_argument("no `name` before");
-            GoldenEntry& e = entries.back();
-            if (key == "name") {
-                e.name = word;
-            } else if (key == "packet") {
-                for (std::size_t i = 0; i < word.size(); i += 2) e.packet.push_back(hex_byte(word, i));
-            } else if (key == "op") {
-                e.msg_type = static_cast<unsigned char>(std::stoi(word));
-                e.skip_type = static_cast<unsigned char>(skip);
-                e.op = unquote(text);
-            } else if (key == "tc" && (word == "in" || word == "out")) {
-                (word == "in" ? e.tc_in : e.tc_out) = unquote(text);
-            } else {
+            if (key == "name") entries.emplace_back().name = word;
+            else if (entries.empty()) throw std::invalid_argument("no `name` before");
+            else if (key == "packet")
+                for (std::size_t i = 0; i < word.size(); i += 2) entries.back().packet.push_back(hex_byte(word, i));
+            else if (key == "op") {
+                entries.back().msg_type = static_cast<unsigned char>(std::stoi(word));
+                entries.back().skip_type = static_cast<unsigned char>(skip);
+                entries.back().op = unquote(text);
+            } else if (key == "tc" && (word == "in" || word == "out"))
+                (word == "in" ? entries.back().tc_in : entries.back().tc_out) = unquote(text);
+            else
                 throw std::invalid_argument("unknown line");
-            }
         } catch (const std::exception& x) {
             throw std::runtime_error(path + ":" + std::to_string(number) + ": " + x.what());
         }
@@ -81,5 +68,4 @@ std::vector<unsigned char> visited_params(const std::vector<unsigned char>& pack
     if (end != nullptr) *end = pos;
     return types;
 }
-
 }  // namespace testing_support
