@@ -9,8 +9,6 @@
 
 #include "paketlog.h"
 
-namespace {
-
 template <typename... Args>
 void same_as_c_library(const char* format, Args... args) {
     char text[300];
@@ -38,5 +36,3 @@ TEST(HostFormatter, WritesWhatTheCLibraryWrites) {
         for (int d : {0, 42, -1, INT_MIN, INT_MAX}) same_as_c_library("%s=%s Ka=%d %s; ", s, s, d, s);
     }
 }
-
-}  // namespace

@@ -7,24 +7,18 @@
 #include "hex_trace.h"
 #include "options.h"
 
-using paketlog::tool::HexLine;
-using paketlog::tool::parse_hex_line;
-using paketlog::tool::parse_options;
-
-namespace {
+using namespace paketlog::tool;
 
 TEST(Options, ValuesAndFiles) {
     const auto p = parse_options({"--msg-type", "0", "--skip-type=0xFF", "a.hex", "-", "--", "--b.hex"});
     ASSERT_EQ(p.error, "");
-    EXPECT_EQ(p.options.msg_type, 0);
-    EXPECT_EQ(p.options.skip_type, 255);
+    EXPECT_EQ(std::make_pair(int{p.options.msg_type}, int{p.options.skip_type}), std::make_pair(0, 255));
     EXPECT_EQ(p.options.files, (std::vector<std::string>{"a.hex", "-", "--b.hex"}));
 }
 
 TEST(Options, LimitsAndConflicts) {
     const std::pair<std::vector<std::string>, const char*> cases[] = {
-        {{"--msg-type=255", "--skip-type", "0"}, ""},
-        {{"--testcall", "--outgoing", "--outgoing"}, ""},
+        {{"--msg-type=255", "--skip-type", "0"}, ""}, {{"--testcall", "--outgoing", "--outgoing"}, ""},
         {{"--pcap", "--port", "65535"}, ""},
         {{"--msg-type"}, "option --msg-type needs a value"},
         {{"--json=yes"}, "option --json takes no value"},
@@ -44,6 +38,7 @@ TEST(Options, LimitsAndConflicts) {
     for (const auto& c : cases) EXPECT_EQ(parse_options(c.first).error, c.second) << c.first[0];
 }
 
+namespace {
 // A parsed line as "" (skipped), its bytes in hex, or "error: ...".
 std::string shown(const HexLine& line) {
     if (line.kind == HexLine::Kind::Error) return "error: " + line.error;
@@ -52,20 +47,19 @@ std::string shown(const HexLine& line) {
     for (unsigned char b : line.bytes) hex += (std::snprintf(digits, sizeof digits, "%02x", b), digits);
     return hex;
 }
+}  // namespace
 
 TEST(HexTrace, SpellingsSkipsAndErrorColumns) {
     const std::pair<const char*, const char*> cases[] = {
         {"0X00 0X0180 0xABFF", "000180abff"},
         {"00:01-80\tab ff\r", "000180abff"},
         {"0001 80ab ff # DIALDIGIT", "000180abff"},
-        {" \t\r", ""},
-        {"   # comment", ""},
+        {" \t\r", ""}, {"   # comment", ""},
         {"00 012 80", "error: odd number of hex digits at column 4"},
         {"0x123", "error: odd number of hex digits at column 3"},
         {"00 0g 80", "error: non-hex character 'g' at column 5"},
         {"00 01 \x01", "error: non-hex character 0x01 at column 7"},
-        {"-- : --", "error: empty packet"},
-        {"0x # nothing", "error: empty packet"},
+        {"-- : --", "error: empty packet"}, {"0x # nothing", "error: empty packet"},
     };
     for (const auto& c : cases) EXPECT_EQ(shown(parse_hex_line(c.first)), c.second) << '"' << c.first << '"';
 }
@@ -75,5 +69,3 @@ TEST(HexTrace, PacketLengthIsBoundedByWhatTheDecodersTake) {
     EXPECT_EQ(parse_hex_line(line).bytes.size(), 65535u);
     EXPECT_EQ(shown(parse_hex_line(line + "00")), "error: packet longer than 65535 bytes at column 131071");
 }
-
-}  // namespace
