@@ -110,16 +110,16 @@ TEST(Decoders, TruncatedPacketsOfEveryType) {
                 const bool tc = form >= 2;
                 const std::string& line = form_line(form, e);
                 EXPECT_EQ(decode_form(form, *ws, dst.data(), kLine, p.get(), p.length, e), &dst[form_result(form, e)]);
-                const std::string got = dst.data();
+                const std::string got = dst.data(), n = std::to_string(length);
+                const std::string m = std::to_string(length < 3 ? 3 : need), of = tc ? " \xE8\xE7 " : " of ";
                 // The name once byte 2 is there, then " Пакет обрезан: N из M байт" in Windows-1251.
-                const std::string n = std::to_string(length), m = std::to_string(length < 3 ? 3 : need);
-                const std::string name = length < 3 ? "" : std::string(" ") + get_name_paket(type, tc) + (tc ? "" : ":");
-                const std::string truncated = tc ? " \xCF\xE0\xEA\xE5\xF2 \xEE\xE1\xF0\xE5\xE7\xE0\xED: " + n +
-                                                       " \xE8\xE7 " + m + " \xE1\xE0\xE9\xF2"
-                                                 : " Truncated packet: " + n + " of " + m + " bytes";
+                const std::string truncated =
+                    (length < 3 ? "" : std::string(" ") + get_name_paket(type, tc) + (tc ? "" : ":")) +
+                    (tc ? " \xCF\xE0\xEA\xE5\xF2 \xEE\xE1\xF0\xE5\xE7\xE0\xED: " : " Truncated packet: ") + n + of + m +
+                    (tc ? " \xE1\xE0\xE9\xF2" : " bytes");
                 const std::size_t kept = got.size() < 6 ? 0 : got.size() - 6;
                 if (length < need)
-                    EXPECT_EQ(got, line.substr(0, form_result(form, e) - 1) + name + truncated);
+                    EXPECT_EQ(got, line.substr(0, form_result(form, e) - 1) + truncated);
                 else if (listed && length < visited_end)
                     EXPECT_EQ(got, line.substr(0, kept) + "[|eap]");
                 else
@@ -137,8 +137,8 @@ TEST(Decoders, NoAllocation) {
     for (const GoldenEntry& e : golden_corpus()) {
         const auto params = visited_params(e.packet);
         if (std::count(params.begin(), params.end(), 174) != 0) continue;  // VIDEO_PARAM
-        ++checked;
         ExactPacket p(e.packet);
+        ++checked;
         for (int form = 0; form < kForms; ++form) {
             const unsigned long before = allocations_on_this_thread();
             decode_form(form, *ws, &dst[0], kLine, p.get(), p.length, e);

@@ -6,15 +6,10 @@
 static thread_local unsigned long t_allocations = 0;
 unsigned long allocations_on_this_thread() { return t_allocations; }
 
-#if defined(__SANITIZE_THREAD__)
-#define PAKETLOG_TSAN 1
-#elif defined(__has_feature)
-#if __has_feature(thread_sanitizer)
-#define PAKETLOG_TSAN 1
+#ifndef __has_feature
+#define __has_feature(x) 0
 #endif
-#endif
-
-#ifdef PAKETLOG_TSAN
+#if defined(__SANITIZE_THREAD__) || __has_feature(thread_sanitizer)
 // ThreadSanitizer's operator new cannot be replaced; its allocator reports
 // every heap allocation to a hook instead.
 #include <sanitizer/allocator_interface.h>
@@ -26,14 +21,11 @@ void on_free(const volatile void*) {}
 }  // namespace
 #else
 // Every form, so that none pairs a sanitizer's allocation with free().
-namespace {
-void* counted(std::size_t n, bool nothrow) {
+static void* counted(std::size_t n, bool nothrow) {
     ++t_allocations;
     void* p = std::malloc(n ? n : 1);
-    if (p == nullptr && !nothrow) throw std::bad_alloc();
-    return p;
+    return p != nullptr || nothrow ? p : throw std::bad_alloc();
 }
-}  // namespace
 
 void* operator new(std::size_t n) { return counted(n, false); }
 void* operator new[](std::size_t n) { return counted(n, false); }
