@@ -9,41 +9,74 @@
 
 #include "paketlog.h"
 
-TEST(NumberRecord, TwentySlotsAtMostAndCutAtSizeMinusOne) {
+namespace {
+using Render = std::function<char*(char*, unsigned short)>;
+Render number(_PD_NUMBER* n) { return [=](char* dst, unsigned short size) { return number2str(n, dst, size, true); }; }
+Render codes(unsigned char* d) { return [=](char* dst, unsigned short size) { return number2str(dst, size, d, 8); }; }
+Render desc(SABONENT_TYPE* a) { return [=](char* dst, unsigned short size) { return abonenttype2str(a, dst, size); }; }
+Render ip(unsigned addr) { return [=](char* dst, unsigned short size) { return ip2str(addr, dst, size); }; }
+Render rtp(const std::string& address, unsigned char send, unsigned char recv) {
+    RTP_EXCH::sRTPExchParam r{};
+    std::memcpy(r.address, address.data(), address.size());
+    r.port = 0x0101;  // 257 whatever the byte order
+    r.send_flag = send, r.recv_flag = recv;
+    return [=](char* dst, unsigned short size) { return rtp_exch_param2str(r, dst, size); };
+}
+}  // namespace
+
+// The text cut at size - 1 characters, zeros up to size, nothing written past it.
+TEST(Renderers, TextsCutAtSizeClearTheRestAndWriteNoFurther) {
+    _PD_NUMBER n{{}, 0, 3, 4, {1, 2, 11, 15}};
     struct { _PD_NUMBER n; unsigned char after[20]; } big;
     std::memset(&big, 1, sizeof big);  // a count past the slots, digits after them
-    big.n.property = 3;
-    big.n.digit_count = 36;
-    char buf[64];
-    EXPECT_EQ(std::string(number2str(&big.n, buf, sizeof buf, true)), std::string(20, '1') + ":FULL");
-
-    _PD_NUMBER n{{}, 0, 3, 4, {1, 2, 11, 15}};
-    const struct { unsigned short size; std::string text; } cuts[] = {{16, "12*+:FULL"}, {8, "12*+:FU"}, {3, "12"}};
-    for (const auto& c : cuts) {  // the text, zeros up to size, nothing past it
+    big.n.property = 3, big.n.digit_count = 36;
+    unsigned char digits[] = {0, 10, 13, 14, 11, 12, 15, 0x1B};
+    SABONENT_TYPE a{1, 1, 0, 1};
+    const std::string h(70, 'h');
+    const struct { Render render; unsigned short size; std::string text; } cases[] = {
+        {number(&big.n), 64, std::string(20, '1') + ":FULL"},  // twenty slots at most
+        {number(&n), 16, "12*+:FULL"}, {number(&n), 8, "12*+:FU"}, {number(&n), 3, "12"},
+        {codes(digits), 16, "0:=>*#+;"}, {codes(digits), 4, "0:="}, {codes(digits), 0, ""},  // size 0: nothing written
+        {desc(&a), 10, "[Local:Rm"},
+        {ip(0x04030201), 16, "1.2.3.4"},  // least significant byte first
+        {ip(0xFFFFFFFF), 8, "255.255"},
+        {rtp("a", 0, 7), 64, "IP:Port=a:257(r-)"},  // the flag at offset 148 first
+        {rtp(h, 1, 1), 100, "IP:Port=" + h.substr(0, 63)},  // the endpoint 63 characters at most
+        {rtp("10.0.0.5", 1, 1), 12, "IP:Port=10."}, {rtp("10.0.0.5", 1, 1), 9, "IP:Port="},
+        {rtp("10.0.0.5", 1, 1), 8, "IP:Port"},      {rtp("10.0.0.5", 1, 1), 0, ""},
+    };
+    char buf[128];
+    for (const auto& c : cases) {
         std::memset(buf, 'Z', sizeof buf);
-        EXPECT_EQ(number2str(&n, buf, c.size, true), buf);
+        EXPECT_EQ(c.render(buf, c.size), buf) << c.text;
         EXPECT_EQ(std::string(buf, c.size + 1u), c.text + std::string(c.size - c.text.size(), '\0') + "Z");
     }
+}
 
-    auto ws = std::make_unique<paketlog::Workspace>();  // no destination: the fallback text
+TEST(Renderers, MissingInputAndFallbackTexts) {
+    auto ws = std::make_unique<paketlog::Workspace>();  // number record, no destination: the fallback text
+    _PD_NUMBER n{{}, 0, 3, 4, {1, 2, 11, 15}};
+    char buf[40] = "keep";
     char* fallback = ws->number_fallback_text;
     EXPECT_EQ(number2str(*ws, &n, nullptr, 40, true), fallback);
     EXPECT_STREQ(fallback, "12;?");  // low four bits only, no suffix
     EXPECT_EQ(number2str(*ws, nullptr, buf, sizeof buf, true), fallback);
     EXPECT_EQ(std::string(fallback, 40), std::string(40, '\0'));
-    EXPECT_EQ(number2str(*ws, &big.n, buf, 0, false), fallback);
+    n.digit_count = 36;
+    EXPECT_EQ(number2str(*ws, &n, buf, 0, false), fallback);
     EXPECT_EQ(std::strlen(fallback), 20u);
-}
-
-TEST(NumberArray, CodesCutAndNulls) {
-    unsigned char codes[] = {0, 10, 13, 14, 11, 12, 15, 0x1B};
-    char buf[16];
-    EXPECT_STREQ(number2str(buf, sizeof buf, codes, 8), "0:=>*#+;");
-    std::memset(buf, 'Z', sizeof buf);
-    EXPECT_EQ(number2str(buf, 0, codes, 8), buf);
-    EXPECT_EQ(std::string(number2str(buf, 4, codes, 8), 5), std::string("0:=\0Z", 5));  // size 0: nothing
-    EXPECT_STREQ(number2str(buf, sizeof buf, nullptr, 5), "");
-    EXPECT_EQ(number2str(nullptr, 16, codes, 4), nullptr);
+    unsigned char digits[] = {1, 2, 3, 4};  // digit codes
+    EXPECT_EQ(number2str(nullptr, 16, digits, 4), nullptr);
+    char empty[8] = "x";
+    EXPECT_STREQ(number2str(empty, sizeof empty, nullptr, 5), "");
+    SABONENT_TYPE a{1, 1, 0, 1};  // descriptor
+    const std::string missing = std::string(abonenttype2str(&a, buf, 0)) + abonenttype2str(nullptr, buf, sizeof buf) +
+                                abonenttype2str(&a, nullptr, 40);
+    EXPECT_EQ(missing + buf, "[?][?][?]keep");
+    EXPECT_EQ(rtp("a", 0, 0)(nullptr, 64), nullptr);  // RTP and IPv4; no buffer or size 0: the workspace's text
+    EXPECT_EQ(ip2str(*ws, 0xFFFFFFFF, nullptr, 16), ws->ip_text);
+    EXPECT_EQ(ip2str(*ws, 0x0100007F, buf, 0), ws->ip_text);
+    EXPECT_STREQ(ws->ip_text, "127.0.0.1");
 }
 
 TEST(StrToNumber, LimitsAndSkippedCharacters) {
@@ -64,50 +97,6 @@ TEST(StrToNumber, LimitsAndSkippedCharacters) {
     }
     unsigned char d[4];
     EXPECT_EQ(str2number(nullptr, d, 20) + str2number(const_cast<char*>("1"), nullptr, 20), 0u);
-}
-
-TEST(Descriptor, CutAndMissingInput) {
-    char buf[40] = "keep";
-    SABONENT_TYPE a{1, 1, 0, 1};
-    const std::string missing = std::string(abonenttype2str(&a, buf, 0)) + abonenttype2str(nullptr, buf, sizeof buf) +
-                                abonenttype2str(&a, nullptr, 40);
-    EXPECT_EQ(missing + buf, "[?][?][?]keep");
-    EXPECT_STREQ(abonenttype2str(&a, buf, 10), "[Local:Rm");
-}
-
-namespace {
-using Render = std::function<char*(char*, unsigned short)>;
-Render ip(unsigned addr) { return [=](char* dst, unsigned short size) { return ip2str(addr, dst, size); }; }
-Render rtp(const std::string& address, unsigned char send, unsigned char recv) {
-    RTP_EXCH::sRTPExchParam r{};
-    std::memcpy(r.address, address.data(), address.size());
-    r.port = 0x0101;  // 257 whatever the byte order
-    r.send_flag = send, r.recv_flag = recv;
-    return [=](char* dst, unsigned short size) { return rtp_exch_param2str(r, dst, size); };
-}
-}  // namespace
-
-TEST(Media, IpAndRtpTextsCutAtSizeClearTheRestAndWriteNoFurther) {
-    const std::string h(70, 'h');
-    const struct { Render render; unsigned short size; std::string text; } cases[] = {
-        {ip(0x04030201), 16, "1.2.3.4"},  // least significant byte first
-        {ip(0xFFFFFFFF), 8, "255.255"},
-        {rtp("a", 0, 7), 64, "IP:Port=a:257(r-)"},  // the flag at offset 148 first
-        {rtp(h, 1, 1), 100, "IP:Port=" + h.substr(0, 63)},  // the endpoint 63 characters at most
-        {rtp("10.0.0.5", 1, 1), 12, "IP:Port=10."}, {rtp("10.0.0.5", 1, 1), 9, "IP:Port="},
-        {rtp("10.0.0.5", 1, 1), 8, "IP:Port"},      {rtp("10.0.0.5", 1, 1), 0, ""},  // size 0: nothing written
-    };
-    char buf[128];
-    for (const auto& c : cases) {
-        std::memset(buf, 'Z', sizeof buf);
-        EXPECT_EQ(c.render(buf, c.size), buf) << c.text;
-        EXPECT_EQ(std::string(buf, c.size + 1u), c.text + std::string(c.size - c.text.size(), '\0') + "Z");
-    }
-    EXPECT_EQ(rtp("a", 0, 0)(nullptr, 64), nullptr);
-    auto ws = std::make_unique<paketlog::Workspace>();  // no buffer or size 0: the workspace's IPv4 text
-    EXPECT_EQ(ip2str(*ws, 0xFFFFFFFF, nullptr, 16), ws->ip_text);
-    EXPECT_EQ(ip2str(*ws, 0x0100007F, buf, 0), ws->ip_text);
-    EXPECT_STREQ(ws->ip_text, "127.0.0.1");
 }
 
 // The texts themselves, in their separate buffers, are in the corpus.
