@@ -6,8 +6,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 4) return 0;
     const int dst_size = fuzz::dest_size(data);
-    const unsigned char type = data[2];
-    const unsigned length = fuzz::length(size - 4);
+    const unsigned type = data[2], length = fuzz::length(size - 4);
     const auto param = fuzz::exact(data, 4 + length, 4 + length);  // the value last in the allocation
     param[0] = type, param[1] = data[3], param[2] = length & 0xFF, param[3] = length >> 8;
 
