@@ -74,29 +74,12 @@ TEST(EapValue, SilentTypesWriteNothingUnknownTypesReadNoValue) {
     });
 }
 
-TEST(EapValue, BinaryDataPrefixSharesTheSizeTextWithoutNulIsBounded) {
+// One parameter at the very end of readable memory: values read only within
+// their length and field widths, texts cut to the size, nothing written past it.
+TEST(EapValue, ValuesReadWithinTheirLengthTextsCutAtSize) {
     const Bytes three = {0x01, 0x02, 0x03};
     const std::string w(7000, 'w');
-    const struct { Bytes param; int size; std::string text; } cases[] = {
-        {param(173, three), 12, "BINARY_DATA"}, {param(173, three), 16, "BINARY_DATA="},
-        {param(173, three), 17, "BINARY_DATA=01 "},
-        {param(160, Bytes(w.begin(), w.end())), 6208, "ENDPOINT_A=" + w.substr(0, 6196)},
-    };
-    for (const auto& c : cases) {
-        std::string buf(6300, '#');
-        EXPECT_EQ(get_eap_value(&buf[0], c.size, header(c.param.data())), 1);
-        EXPECT_EQ(std::string(buf.c_str()), c.text) << c.size;
-        EXPECT_EQ(buf[c.size], '#') << c.size;
-    }
-    for (int size : {4, 0, -1}) {  // the dump alone, without room for a byte and the NUL: nothing at all
-        char buf[8] = "#######";
-        EXPECT_EQ(dump2str(buf, size, three.data(), 3), 0);
-        EXPECT_STREQ(buf, "#######");
-    }
-}
-
-TEST(EapValue, ValuesAreReadOnlyWithinTheirLengthAndFieldWidths) {
-    const struct { Bytes param; std::string text; } cases[] = {
+    const struct { Bytes param; std::string text; int size = 6208; } cases[] = {
         {param(162, {}), "BUTTON=[too short: Len=0, needs 1]; "},
         {param(169, {1, 2, 3}), "EDSS_ID_CALL=[too short: Len=3, needs 4]; "},
         {param(172, Bytes(7, 1)), "CAMERA_PROP=[too short: Len=7, needs 8]; "},
@@ -110,13 +93,23 @@ TEST(EapValue, ValuesAreReadOnlyWithinTheirLengthAndFieldWidths) {
         {param(168, Bytes(155, 'a')), "RTP_PARAM: ID=1633771873 Dstn=24929 IP:Port=" + std::string(63, 'a') + "; "},
         {param(174, Bytes(326, 'n')), "VIDEO_PARAM=IP4 " + std::string(120, 'n') + " 28270 codecs: 110 " +
                                           std::string(100, 'n') + "110 " + std::string(100, 'n')},
+        // The binary dump shares the size left after its prefix; a text without NUL is bounded.
+        {param(173, three), "BINARY_DATA", 12}, {param(173, three), "BINARY_DATA=", 16},
+        {param(173, three), "BINARY_DATA=01 ", 17},
+        {param(160, Bytes(w.begin(), w.end())), "ENDPOINT_A=" + w.substr(0, 6196)},  // in room for any text
     };
     for (const auto& c : cases)
         at_end(c.param, [&](unsigned char* p) {
-            char buf[6208];
-            EXPECT_EQ(get_eap_value(buf, sizeof buf, header(p)), 1);
-            EXPECT_EQ(std::string(buf), c.text);
+            std::string buf(6300, '#');
+            EXPECT_EQ(get_eap_value(&buf[0], c.size, header(p)), 1);
+            EXPECT_EQ(std::string(buf.c_str()), c.text);
+            EXPECT_EQ(buf[std::size_t(c.size)], '#') << c.size;
         });
+    for (int size : {4, 0, -1}) {  // the dump alone, without room for a byte and the NUL: nothing at all
+        char buf[8] = "#######";
+        EXPECT_EQ(dump2str(buf, size, three.data(), 3), 0);
+        EXPECT_STREQ(buf, "#######");
+    }
 }
 
 TEST(EapValue, HideAndRtpOverwriteTheSharedTexts) {
