@@ -17,16 +17,7 @@
 unsigned long allocations_on_this_thread();  // alloc_counter.cpp: since the program started
 using namespace testing_support;
 
-namespace {
 constexpr int kLine = 16384;  // more than any line: block text 12416 plus the fields
-
-template <std::size_t N>
-std::string codes(const CODE_NAME (&table)[N]) {
-    std::string s;
-    for (const CODE_NAME& row : table) s += std::to_string(row.code) + "|";
-    return s;
-}
-}  // namespace
 
 // Every row of the packet, control and connection tables, and codes of none.
 TEST(Golden, CorpusCoversEveryTableRowAndParameter) {
@@ -151,6 +142,11 @@ TEST(Decoders, NoAllocation) {
 // Packet types as they always were (141 after 145); connection types and
 // parameter types at their codes' places.
 TEST(Tables, RowsInStoredOrder) {
+    const auto codes = [](const auto& table) {
+        std::string s;
+        for (const CODE_NAME& row : table) s += std::to_string(row.code) + "|";
+        return s;
+    };
     const std::string packets = "128|129|130|132|136|138|140|144|145|141|208|209|210|211|";
     EXPECT_EQ(codes(KesaPakets) + codes(KesaPaketsTC), packets + packets);
     EXPECT_EQ(codes(ConnectType) + codes(ConnectTypeTC), "0|1|2|3|0|1|2|3|");
@@ -169,7 +165,7 @@ TEST(Tables, LookupsPastTheRows) {
 // The re-entrant forms on four threads at once, each with its own workspace,
 // every line as a single thread gives it.
 TEST(Threads, CorpusOnFourThreadsWithTheirOwnWorkspaces) {
-    constexpr int kThreads = 4, kRounds = 200, kLine = 16384;
+    constexpr int kThreads = 4, kRounds = 200;
     const std::vector<GoldenEntry>& corpus = golden_corpus();
     std::vector<ExactPacket> packets;
     for (const GoldenEntry& e : corpus) packets.emplace_back(e.packet);

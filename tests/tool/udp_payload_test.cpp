@@ -12,8 +12,6 @@
 using namespace paketlog::tool;
 using Kind = UdpDatagram::Kind;
 
-namespace {
-
 const Bytes kPayload = {0x01, 0x00, 0x80, 0x00, 0x00, 0x00, 0x11, 0x00, 0x00, 0x00, 0x05, 0x00};
 constexpr int kIp = 14;  // the IP header behind the Ethernet header
 
@@ -106,5 +104,3 @@ TEST(UdpPayload, PiecesOfFragmentedDatagrams) {
                     std::make_tuple(8u, 32u + 27u + 12u, 108u, 0u));
     }
 }
-
-}  // namespace
