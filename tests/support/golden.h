@@ -23,7 +23,7 @@ struct GoldenEntry {
     std::string op, tc_in, tc_out;  // expected lines, exact bytes (Windows-1251)
 };
 
-namespace detail {
+// Corpus reading: a hex byte at `at`; a quoted line.
 inline unsigned char hex_byte(const std::string& text, std::size_t at) {
     if (at + 2 > text.size() || text.find_first_not_of("0123456789abcdefABCDEF", at) < at + 2)
         throw std::invalid_argument("not a hex byte");
@@ -40,7 +40,6 @@ inline std::string unquote(const std::string& text) {  // "..." with \\, \" and 
     }
     return out;
 }
-}  // namespace detail
 
 // Throws std::runtime_error naming the file and line on malformed input.
 inline std::vector<GoldenEntry> read_golden(const std::string& path) {
@@ -50,21 +49,20 @@ inline std::vector<GoldenEntry> read_golden(const std::string& path) {
     std::string text;
     for (int number = 1; std::getline(in, text); ++number) {
         if (text.empty() || text[0] == '#') continue;
-        std::istringstream words(text);
         std::string key, word;
         int skip = 0;
-        words >> key >> word >> skip;
+        std::istringstream(text) >> key >> word >> skip;
         try {
             if (key == "name") entries.emplace_back().name = word;
             else if (entries.empty()) throw std::invalid_argument("no `name` before");
             else if (key == "packet")
-                for (std::size_t i = 0; i < word.size(); i += 2) entries.back().packet.push_back(detail::hex_byte(word, i));
+                for (std::size_t i = 0; i < word.size(); i += 2) entries.back().packet.push_back(hex_byte(word, i));
             else if (key == "op") {
                 entries.back().msg_type = static_cast<unsigned char>(std::stoi(word));
                 entries.back().skip_type = static_cast<unsigned char>(skip);
-                entries.back().op = detail::unquote(text);
+                entries.back().op = unquote(text);
             } else if (key == "tc" && (word == "in" || word == "out"))
-                (word == "in" ? entries.back().tc_in : entries.back().tc_out) = detail::unquote(text);
+                (word == "in" ? entries.back().tc_in : entries.back().tc_out) = unquote(text);
             else
                 throw std::invalid_argument("unknown line");
         } catch (const std::exception& x) {
@@ -73,7 +71,6 @@ inline std::vector<GoldenEntry> read_golden(const std::string& path) {
     }
     return entries;
 }
-
 
 // The types of the parameters a decoder visits in the packet's block (at most
 // twelve); in `end` the first byte past the last of them (0 without a block).

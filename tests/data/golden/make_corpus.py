@@ -140,9 +140,7 @@ for code, msg in ((0, 5), (127, 0), (131, 5), (133, 16), (146, 1), (207, 255), (
 
 
 def show(c): return chr(c) if 0x20 <= c < 0x7F else "\\x%02X" % c
-def write_line(head, line):
-    """The line quoted (\\ and " escaped, bytes outside printable ASCII as \\xNN), then, when it holds bytes outside
-    ASCII, a comment showing it in UTF-8 for reading."""
+def write_line(head, line):  # quoted, \ " escaped, other bytes \xNN; a line past ASCII also in UTF-8 below
     print('%s "%s"' % (head, "".join("\\" + chr(c) if c in b'"\\' else show(c) for c in line)))
     if any(c >= 0x80 for c in line):
         text = "".join(bytes([c]).decode("cp1251") if c >= 0xC0 or c in (0xA8, 0xB8) else show(c) for c in line)
