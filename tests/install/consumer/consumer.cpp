@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
-static int formatter_calls = 0;
+static int formatter_calls = 0, failures = 0;
 
 int tevo_snprintf(char* dst, int size, const char* format, ...) {
     ++formatter_calls;
@@ -20,11 +20,7 @@ int tevo_snprintf(char* dst, int size, const char* format, ...) {
     return n < 0 ? 0 : n < size ? n : size - 1;
 }
 
-static int failures = 0;
-
-static void expect(bool ok, const char* what) {
-    if (!ok) failures += std::fprintf(stderr, "consumer: %s\n", what) != 0;
-}
+static void expect(bool ok, const char* what) { failures += !ok && std::fprintf(stderr, "consumer: %s\n", what); }
 
 int main() {
     // One BUTTON parameter (type 162, one value byte 7).
@@ -39,11 +35,10 @@ int main() {
     char line[256];
     expect(decode_paket(line, sizeof line, packet, sizeof packet, 1, 0) == line + 3, "decode_paket result");
     expect(std::strstr(line, "BUTTON=7; ") != nullptr, "decode_paket line lacks the block");
-    paketlog::Workspace* ws = new paketlog::Workspace();
+    static paketlog::Workspace ws;
     char line2[256];
-    expect(std::strcmp(decode_paket(*ws, line2, sizeof line2, packet, sizeof packet, 1, 0) - 3, line) == 0,
+    expect(std::strcmp(decode_paket(ws, line2, sizeof line2, packet, sizeof packet, 1, 0) - 3, line) == 0,
            "workspace form differs");
-    delete ws;
 
     expect(get_name_paket(PKT_CONTROL, false) == KesaPakets[2].name, "get_name_paket / KesaPakets");
 
