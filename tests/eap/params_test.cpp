@@ -48,8 +48,7 @@ struct Block {
 // Calls f with a copy of `bytes` that ends right before an unreadable page.
 template <typename F>
 void at_end(const Bytes& bytes, F&& f) {
-    const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
-    const std::size_t span = (bytes.size() + page - 1) / page * page + page;
+    const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE)), span = (bytes.size() / page + 2) * page;
     void* m = mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (m == MAP_FAILED) throw std::runtime_error("mmap");
     unsigned char* guard = static_cast<unsigned char*>(m) + span - page;
