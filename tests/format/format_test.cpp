@@ -65,8 +65,7 @@ TEST(Renderers, MissingInputAndFallbackTexts) {
     n.digit_count = 36;
     EXPECT_EQ(number2str(*ws, &n, buf, 0, false), fallback);
     EXPECT_EQ(std::strlen(fallback), 20u);
-    unsigned char digits[] = {1, 2, 3, 4};  // digit codes
-    EXPECT_EQ(number2str(nullptr, 16, digits, 4), nullptr);
+    EXPECT_EQ(number2str(nullptr, 16, n.digits, 4), nullptr);  // digit codes
     char empty[8] = "x";
     EXPECT_STREQ(number2str(empty, sizeof empty, nullptr, 5), "");
     SABONENT_TYPE a{1, 1, 0, 1};  // descriptor
