@@ -14,11 +14,8 @@ unsigned long allocations_on_this_thread() { return t_allocations; }
 // every heap allocation to a hook instead.
 #include <sanitizer/allocator_interface.h>
 
-namespace {
-void on_malloc(const volatile void*, std::size_t) { ++t_allocations; }
-void on_free(const volatile void*) {}
-[[maybe_unused]] const int hooks_installed = __sanitizer_install_malloc_and_free_hooks(on_malloc, on_free);
-}  // namespace
+[[maybe_unused]] static const int hooks_installed = __sanitizer_install_malloc_and_free_hooks(
+    [](const volatile void*, std::size_t) { ++t_allocations; }, [](const volatile void*) {});
 #else
 // Every form, so that none pairs a sanitizer's allocation with free().
 static void* counted(std::size_t n, bool nothrow) {

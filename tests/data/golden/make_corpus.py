@@ -147,15 +147,14 @@ def write_line(head, line):  # quoted, \ " escaped, other bytes \xNN; a line pas
         print("#%s%s" % (" " * (len(head) + 1), text.rstrip(" ")))
 
 
-if __name__ == "__main__":
-    print("# Golden corpus: packets and the exact lines of both decoders (README.md).\n"
-          "# Packets come from make_corpus.py; every line was checked by hand.")
-    for name, pkt, msg, skip in ENTRIES:
-        print("\nname %s" % name)
-        print("".join("packet %s\n" % pkt[i:i + 32].hex() for i in range(0, len(pkt), 32)), end="")
-        for head, options in (("op %d %d" % (msg, skip), ["--msg-type", str(msg), "--skip-type", str(skip)]),
-                              ("tc in", ["--testcall", "--incoming"]), ("tc out", ["--testcall", "--outgoing"])):
-            line = subprocess.run([sys.argv[1], "--raw"] + options, input=pkt.hex().encode() + b"\n",
-                                  stdout=subprocess.PIPE, check=True).stdout
-            assert line.count(b"\n") == 1 and line.endswith(b"\n"), line
-            write_line(head, line[:-1])
+print("# Golden corpus: packets and the exact lines of both decoders (README.md).\n"
+      "# Packets come from make_corpus.py; every line was checked by hand.")
+for name, pkt, msg, skip in ENTRIES:
+    print("\nname %s" % name)
+    print("".join("packet %s\n" % pkt[i:i + 32].hex() for i in range(0, len(pkt), 32)), end="")
+    for head, options in (("op %d %d" % (msg, skip), ["--msg-type", str(msg), "--skip-type", str(skip)]),
+                          ("tc in", ["--testcall", "--incoming"]), ("tc out", ["--testcall", "--outgoing"])):
+        line = subprocess.run([sys.argv[1], "--raw"] + options, input=pkt.hex().encode() + b"\n",
+                              stdout=subprocess.PIPE, check=True).stdout
+        assert line.count(b"\n") == 1 and line.endswith(b"\n"), line
+        write_line(head, line[:-1])
