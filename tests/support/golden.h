@@ -23,8 +23,7 @@ struct GoldenEntry {
     std::string op, tc_in, tc_out;  // expected lines, exact bytes (Windows-1251)
 };
 
-// Corpus reading: a hex byte at `at`; a quoted line.
-inline unsigned char hex_byte(const std::string& text, std::size_t at) {
+inline unsigned char hex_byte(const std::string& text, std::size_t at) {  // two hex digits at `at`
     if (at + 2 > text.size() || text.find_first_not_of("0123456789abcdefABCDEF", at) < at + 2)
         throw std::invalid_argument("not a hex byte");
     return static_cast<unsigned char>(std::stoi(text.substr(at, 2), nullptr, 16));
