@@ -2,24 +2,163 @@
 
 #include <pcap/pcap.h>
 
+#include <csignal>
 #include <cstdio>
-#include <ctime>
+#include <cstring>
+#include <vector>
 
 namespace paketlog {
 namespace tool {
+namespace {
+
+volatile std::sig_atomic_t g_stop = 0;
+
+constexpr std::size_t kHeadSize = 4096;  // enough for a pcapng section header and its first interface
+constexpr int kLiveWakeMs = 100;         // a live capture looks for stop() this often
+
+unsigned load32(const unsigned char* p, bool big) {
+    return big ? unsigned{p[0]} << 24 | unsigned{p[1]} << 16 | unsigned{p[2]} << 8 | p[3]
+               : unsigned{p[3]} << 24 | unsigned{p[2]} << 16 | unsigned{p[1]} << 8 | p[0];
+}
+
+// Digits of the time stamps a capture file holds: 9 for nanosecond pcap, and
+// for pcapng whose first interface has an if_tsresol finer than microseconds.
+int time_digits(const std::vector<unsigned char>& head) {
+    if (head.size() < 24) return 6;
+    const unsigned magic = load32(head.data(), false);
+    if (magic == 0xA1B23C4D || magic == 0x4D3CB2A1) return 9;
+    if (magic != 0x0A0D0D0A) return 6;
+    const bool big = head[8] == 0x1A;  // the byte-order magic 0x1A2B3C4D
+    const std::size_t shb = load32(head.data() + 4, big);
+    if (shb < 28 || shb + 20 > head.size() || load32(head.data() + shb, big) != 1) return 6;
+    const std::size_t idb_end = shb + load32(head.data() + shb + 4, big) - 4;
+    for (std::size_t pos = shb + 16; pos + 4 <= idb_end && idb_end <= head.size();) {
+        const unsigned code = big ? unsigned{head[pos]} << 8 | head[pos + 1] : unsigned{head[pos + 1]} << 8 | head[pos];
+        const unsigned length = big ? unsigned{head[pos + 2]} << 8 | head[pos + 3] : unsigned{head[pos + 3]} << 8 | head[pos + 2];
+        if (code == 0) break;
+        if (code == 9 && length >= 1 && pos + 4 < idb_end) {
+            const unsigned resolution = head[pos + 4];
+            return (resolution & 0x80) ? ((resolution & 0x7F) > 20 ? 9 : 6) : (resolution > 6 ? 9 : 6);
+        }
+        pos += 4 + (length + 3) / 4 * 4;
+    }
+    return 6;
+}
+
+// A stream that gives back the bytes already read for sniffing, then the rest.
+struct Replay {
+    std::vector<unsigned char> head;
+    std::size_t pos = 0;
+    FILE* rest = nullptr;
+};
+
+ssize_t replay_read(void* cookie, char* buf, std::size_t size) {
+    Replay& r = *static_cast<Replay*>(cookie);
+    if (r.pos < r.head.size()) {
+        const std::size_t n = std::min(size, r.head.size() - r.pos);
+        std::memcpy(buf, r.head.data() + r.pos, n);
+        r.pos += n;
+        return static_cast<ssize_t>(n);
+    }
+    const std::size_t n = std::fread(buf, 1, size, r.rest);
+    return n == 0 && std::ferror(r.rest) ? -1 : static_cast<ssize_t>(n);
+}
+
+int replay_close(void* cookie) {
+    Replay* r = static_cast<Replay*>(cookie);
+    const int rc = r->rest == stdin ? 0 : std::fclose(r->rest);
+    delete r;
+    return rc;
+}
+
+void on_signal(int) { g_stop = 1; }
+
+}  // namespace
+
+bool looks_like_capture(const unsigned char* head, std::size_t size) {
+    if (size < 4) return false;
+    const unsigned magic = load32(head, false);
+    return magic == 0xA1B2C3D4 || magic == 0xD4C3B2A1 || magic == 0xA1B23C4D || magic == 0x4D3CB2A1 ||
+           magic == 0x0A0D0D0A;
+}
 
 CaptureReader::~CaptureReader() {
     if (pcap_ != nullptr) pcap_close(pcap_);
 }
 
 bool CaptureReader::open(const std::string& path) {
+    FILE* in = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
+    if (in == nullptr) {
+        error_ = std::strerror(errno);
+        return false;
+    }
+    auto* replay = new Replay;
+    replay->rest = in;
+    replay->head.resize(kHeadSize);
+    replay->head.resize(std::fread(replay->head.data(), 1, kHeadSize, in));
+    if (std::ferror(in)) {
+        error_ = std::strerror(errno);
+        replay_close(replay);
+        return false;
+    }
+    digits_ = time_digits(replay->head);
+    FILE* stream = fopencookie(replay, "rb", cookie_io_functions_t{replay_read, nullptr, nullptr, replay_close});
+    if (stream == nullptr) {
+        error_ = std::strerror(errno);
+        replay_close(replay);
+        return false;
+    }
     char errbuf[PCAP_ERRBUF_SIZE] = "";
-    pcap_ = path == "-" ? pcap_fopen_offline(stdin, errbuf) : pcap_open_offline(path.c_str(), errbuf);
+    pcap_ = pcap_fopen_offline_with_tstamp_precision(stream, PCAP_TSTAMP_PRECISION_NANO, errbuf);
     if (pcap_ == nullptr) {
+        std::fclose(stream);
         error_ = errbuf;
         return false;
     }
     link_type_ = pcap_datalink(pcap_);
+    return true;
+}
+
+bool CaptureReader::open_live(const std::string& interface, const std::string& filter) {
+    char errbuf[PCAP_ERRBUF_SIZE] = "";
+    live_ = true;
+    pcap_ = pcap_create(interface.c_str(), errbuf);
+    if (pcap_ == nullptr) {
+        error_ = errbuf;
+        return false;
+    }
+    pcap_set_snaplen(pcap_, 262144);
+    pcap_set_promisc(pcap_, 1);
+    pcap_set_timeout(pcap_, kLiveWakeMs);
+    pcap_set_immediate_mode(pcap_, 1);
+    if (pcap_set_tstamp_precision(pcap_, PCAP_TSTAMP_PRECISION_NANO) != 0)
+        pcap_set_tstamp_precision(pcap_, PCAP_TSTAMP_PRECISION_MICRO);
+    const int status = pcap_activate(pcap_);
+    if (status < 0) {
+        error_ = interface + ": " + (status == PCAP_ERROR ? std::string(pcap_geterr(pcap_)) : pcap_statustostr(status));
+        if (status == PCAP_ERROR_PERM_DENIED || status == PCAP_ERROR_NO_SUCH_DEVICE) {
+            const char* detail = pcap_geterr(pcap_);
+            if (detail != nullptr && *detail != '\0') error_ += " (" + std::string(detail) + ")";
+        }
+        return false;
+    }
+    digits_ = pcap_get_tstamp_precision(pcap_) == PCAP_TSTAMP_PRECISION_NANO ? 9 : 6;
+    link_type_ = pcap_datalink(pcap_);
+    if (!filter.empty()) {
+        bpf_program program{};
+        if (pcap_compile(pcap_, &program, filter.c_str(), 1, PCAP_NETMASK_UNKNOWN) != 0 ||
+            pcap_setfilter(pcap_, &program) != 0) {
+            error_ = pcap_geterr(pcap_);
+            pcap_freecode(&program);
+            return false;
+        }
+        pcap_freecode(&program);
+    }
+    struct sigaction action {};
+    action.sa_handler = on_signal;  // no SA_RESTART: a signal wakes the waiting capture
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
     return true;
 }
 
@@ -31,41 +170,31 @@ std::string CaptureReader::link_type_name() const {
 CaptureReader::Next CaptureReader::next(CaptureFrame& frame) {
     pcap_pkthdr* header = nullptr;
     const u_char* data = nullptr;
-    switch (pcap_next_ex(pcap_, &header, &data)) {
-    case 1:
-        frame.number = ++count_;
-        frame.seconds = static_cast<long long>(header->ts.tv_sec);
-        frame.microseconds = static_cast<long>(header->ts.tv_usec);
-        frame.data = data;
-        frame.caplen = header->caplen;
-        return Next::Frame;
-    case PCAP_ERROR_BREAK:
-        return Next::End;
-    default:
-        error_ = pcap_geterr(pcap_);
-        return Next::Error;
+    for (;;) {
+        if (live_ && g_stop) return Next::End;
+        switch (pcap_next_ex(pcap_, &header, &data)) {
+        case 1:
+            frame.number = ++count_;
+            frame.time = normal_time(static_cast<std::int64_t>(header->ts.tv_sec),
+                                     static_cast<std::int64_t>(header->ts.tv_usec), 9);
+            frame.time.digits = digits_;
+            frame.data = data;
+            frame.caplen = header->caplen;
+            frame.length = header->len;
+            return Next::Frame;
+        case 0:  // a live capture's wake-up with nothing captured
+            continue;
+        case PCAP_ERROR_BREAK:
+            return Next::End;
+        default:
+            if (live_ && g_stop) return Next::End;
+            error_ = pcap_geterr(pcap_);
+            return Next::Error;
+        }
     }
 }
 
-std::string clock_time(long long seconds, long microseconds) {
-    const std::time_t t = static_cast<std::time_t>(seconds);
-    std::tm parts{};
-    localtime_r(&t, &parts);
-    char text[32];
-    std::snprintf(text, sizeof text, "%02d:%02d:%02d.%06ld", parts.tm_hour, parts.tm_min, parts.tm_sec,
-                  microseconds);
-    return text;
-}
-
-std::string utc_time(long long seconds, long microseconds) {
-    const std::time_t t = static_cast<std::time_t>(seconds);
-    std::tm parts{};
-    gmtime_r(&t, &parts);
-    char text[48];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%06ldZ", parts.tm_year + 1900,
-                  parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec, microseconds);
-    return text;
-}
+void CaptureReader::stop() { g_stop = 1; }
 
 }  // namespace tool
 }  // namespace paketlog

@@ -1,9 +1,11 @@
-// Reading pcap and pcapng captures through libpcap.
+// Reading pcap and pcapng captures, and live capture, through libpcap.
 #ifndef PAKETLOG_TOOLS_CAPTURE_READER_H
 #define PAKETLOG_TOOLS_CAPTURE_READER_H
 
 #include <cstddef>
 #include <string>
+
+#include "capture_time.h"
 
 typedef struct pcap pcap_t;
 
@@ -12,11 +14,15 @@ namespace tool {
 
 struct CaptureFrame {
     unsigned long number = 0;  // 1 for the first frame of the capture
-    long long seconds = 0;     // capture time, seconds since the epoch
-    long microseconds = 0;
+    CaptureTime time;
     const unsigned char* data = nullptr;  // valid until the next call of next()
     std::size_t caplen = 0;
+    std::size_t length = 0;  // on the wire
 };
+
+// Whether a file's first bytes are those of a pcap (either byte order,
+// microsecond or nanosecond) or pcapng capture.
+bool looks_like_capture(const unsigned char* head, std::size_t size);
 
 class CaptureReader {
 public:
@@ -28,25 +34,31 @@ public:
     // Opens a capture file, or standard input for "-". On failure returns
     // false and error() says why.
     bool open(const std::string& path);
+    // Starts capturing on an interface, with `filter` (a libpcap expression,
+    // may be empty) as its capture filter. On failure error() says why.
+    bool open_live(const std::string& interface, const std::string& filter);
+
     int link_type() const { return link_type_; }
     std::string link_type_name() const;
+    pcap_t* handle() const { return pcap_; }
 
     enum class Next { Frame, End, Error };
-    // The next frame; on Next::Error, error() says why and nothing more can be read.
+    // The next frame; on Next::Error, error() says why and nothing more can be
+    // read. A live capture ends (Next::End) once stop() was called.
     Next next(CaptureFrame& frame);
     const std::string& error() const { return error_; }
+
+    // Ends a live capture at its next wake-up; safe in a signal handler.
+    static void stop();
 
 private:
     pcap_t* pcap_ = nullptr;
     int link_type_ = -1;
+    int digits_ = 6;  // of the capture's time stamps
+    bool live_ = false;
     unsigned long count_ = 0;
     std::string error_;
 };
-
-// "HH:MM:SS.uuuuuu" in local time, as tcpdump prints a capture time.
-std::string clock_time(long long seconds, long microseconds);
-// "YYYY-MM-DDTHH:MM:SS.uuuuuuZ", UTC.
-std::string utc_time(long long seconds, long microseconds);
 
 }  // namespace tool
 }  // namespace paketlog

@@ -1,24 +1,33 @@
 // paketlog: decodes signalling packets from hex traces, raw packet files and
 // UDP captures into operator or test-call log lines.
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "bpf_filter.h"
 #include "capture_reader.h"
+#include "capture_time.h"
+#include "endpoint_text.h"
+#include "hex_print.h"
 #include "hex_trace.h"
 #include "ip_reassembly.h"
 #include "json_text.h"
 #include "options.h"
+#include "packet_filter.h"
 #include "packet_line.h"
 #include "packet_shape.h"
 #include "paketlog.h"
+#include "summary.h"
 #include "text_utf8.h"
 #include "udp_payload.h"
 
@@ -33,21 +42,56 @@ struct Origin {
     std::string source;
     unsigned long line = 0;   // hex traces
     unsigned long frame = 0;  // captures
-    long long seconds = 0;
-    long microseconds = 0;
+    CaptureTime time;
+    const UdpDatagram* datagram = nullptr;  // captures: addresses and ports
+};
+
+// A fragmented datagram still open: enough of its first piece to judge it by
+// the filters if it never comes together.
+struct Pending {
+    unsigned long first_frame = 0;
+    std::vector<unsigned char> head;   // the first piece's link and IP headers
+    UdpDatagram piece;                 // its `ip` points into head
+    std::vector<unsigned char> start;  // the datagram's first bytes, once its first piece came
 };
 
 class Decoder {
 public:
-    explicit Decoder(const Options& options) : options_(options) {
-        if (!options_.raw) utf8_ = std::make_unique<Cp1251ToUtf8>();
+    explicit Decoder(const Options& options) : options_(options), incoming_(options), outgoing_(options) {
+        utf8_ = std::make_unique<Cp1251ToUtf8>();
+        incoming_.msg_type = 1;
+        incoming_.incoming = true;
+        outgoing_.msg_type = 2;
+        outgoing_.incoming = false;
+        for (int type = 0; type < 256; ++type)
+            names_[static_cast<std::size_t>(type)] = utf8_->convert(packet_type_name(type, options_.testcall));
+    }
+
+    // What is wrong with the filters, or "".
+    std::string set_filters() {
+        std::string error = packet_filter_.set(options_);
+        if (error.empty() && !options_.filter.empty()) {
+            error = BpfFilter().compile(1, options_.filter);
+            if (!error.empty()) error = "--filter: " + error;
+        }
+        return error;
     }
 
     int run() {
-        if (options_.files.empty()) {
+        if (options_.line_buffered) std::setvbuf(stdout, nullptr, _IOLBF, 0);
+        if (!options_.interface.empty()) {
+            run_live();
+        } else if (options_.files.empty()) {
             run_file("-");
         } else {
-            for (const std::string& file : options_.files) run_file(file);
+            for (const std::string& file : options_.files) {
+                if (done()) break;
+                run_file(file);
+            }
+        }
+        if (options_.stats) {
+            const std::string summary = options_.json ? summary_.json(names_) : summary_.text(names_);
+            std::fwrite(summary.data(), 1, summary.size(), stdout);
         }
         std::fflush(stdout);
         if (std::ferror(stdout)) {
@@ -58,18 +102,34 @@ public:
     }
 
 private:
+    bool done() const { return options_.count != 0 && shown_ >= options_.count; }
+
     void run_file(const std::string& path) {
         const std::string name = path == "-" ? kStdinName : path;
         switch (options_.input) {
+        case InputFormat::Auto: return is_capture(path) ? run_pcap(path, name) : run_hex(path, name);
         case InputFormat::Hex: run_hex(path, name); break;
         case InputFormat::Binary: run_binary(path, name); break;
         case InputFormat::Pcap: run_pcap(path, name); break;
         }
     }
 
+    // Whether a file opens with a capture's magic number; standard input is
+    // read as a hex trace unless --pcap or -r says otherwise.
+    static bool is_capture(const std::string& path) {
+        if (path == "-") return false;
+        std::FILE* file = std::fopen(path.c_str(), "rb");
+        if (file == nullptr) return false;
+        unsigned char head[4];
+        const std::size_t n = std::fread(head, 1, sizeof head, file);
+        std::fclose(file);
+        return looks_like_capture(head, n);
+    }
+
     void report(const std::string& where, const std::string& what) {
         std::fprintf(stderr, "paketlog: %s: %s\n", where.c_str(), what.c_str());
         skipped_ = true;
+        summary_.reported();
     }
 
     void run_hex(const std::string& path, const std::string& name) {
@@ -82,7 +142,7 @@ private:
         }
         std::string text;
         unsigned long number = 0;
-        while (std::getline(*in, text)) {
+        while (!done() && std::getline(*in, text)) {
             ++number;
             HexLine line = parse_hex_line(text);
             if (line.kind == HexLine::Kind::Error) {
@@ -118,34 +178,66 @@ private:
     void run_pcap(const std::string& path, const std::string& name) {
         CaptureReader capture;
         if (!capture.open(path)) return report(name, "cannot read capture: " + capture.error());
+        run_capture(capture, name);
+    }
+
+    void run_live() {
+        CaptureReader capture;
+        // Pieces of fragmented datagrams pass the capture filter, to be judged whole here.
+        const std::string pieces = "(" + options_.filter + ") or (ip[6:2] & 0x3fff != 0) or (ip6 and ip6[6] == 44)";
+        if (!capture.open_live(options_.interface, options_.filter.empty() ? "" : pieces) &&
+            (options_.filter.empty() || !capture.open_live(options_.interface, options_.filter))) {
+            std::fprintf(stderr, "paketlog: %s\n", capture.error().c_str());
+            live_failed_ = true;
+            return;
+        }
+        std::fprintf(stderr, "paketlog: listening on %s, link-type %s\n", options_.interface.c_str(),
+                     capture.link_type_name().c_str());
+        std::setvbuf(stdout, nullptr, _IOLBF, 0);
+        run_capture(capture, options_.interface);
+    }
+
+    void run_capture(CaptureReader& capture, const std::string& name) {
         if (!link_type_supported(capture.link_type()))
             return report(name, "link type " + capture.link_type_name() + " is not supported");
+        const std::string error = bpf_.compile(capture.link_type(), options_.filter);
+        if (!error.empty()) return report(name, "--filter: " + error);
         CaptureFrame frame;
         Reassembler pieces;
-        std::vector<unsigned char> whole;  // a datagram put back together from its pieces
-        for (;;) {
+        std::map<std::array<unsigned char, 37>, Pending> pending;
+        std::vector<unsigned char> whole;        // a datagram put back together from its pieces
+        std::vector<unsigned char> whole_frame_;  // the frame it would have been, for --filter
+        while (!done()) {
             const CaptureReader::Next next = capture.next(frame);
             if (next != CaptureReader::Next::Frame) {
-                for (const Reassembler::Incomplete& lost : pieces.given_up(true)) report_incomplete(name, lost);
+                for (const Reassembler::Incomplete& lost : pieces.given_up(true)) report_incomplete(name, lost, pending);
                 if (next == CaptureReader::Next::End) return;
                 return report(name, "cannot read capture after frame " + std::to_string(frame.number) + ": " +
                                         capture.error());
             }
             UdpDatagram datagram = find_udp_payload(capture.link_type(), frame.data, frame.caplen);
+            bool kept = true;
             if (datagram.kind == UdpDatagram::Kind::Fragment) {
+                track(pending, datagram, frame);
+                const UdpDatagram piece = datagram;
                 const bool complete = pieces.add(datagram, frame.number, whole);
-                for (const Reassembler::Incomplete& lost : pieces.given_up(false)) report_incomplete(name, lost);
+                for (const Reassembler::Incomplete& lost : pieces.given_up(false)) report_incomplete(name, lost, pending);
                 if (!complete) continue;
+                pending.erase(piece.piece.datagram);
                 datagram = udp_in(whole.data(), whole.size());
+                datagram.address = piece.address;
+                whole_frame(frame.data, piece, whole.data(), whole.size(), whole_frame_);
+                kept = bpf_.keeps(whole_frame_.data(), whole_frame_.size(), whole_frame_.size());
+            } else {
+                kept = bpf_.keeps(frame.data, frame.caplen, frame.length);
             }
-            if (datagram.kind == UdpDatagram::Kind::Other) continue;
+            if (datagram.kind == UdpDatagram::Kind::Other || !kept) continue;
             const std::string where = name + ": frame " + std::to_string(frame.number);
             if (datagram.kind == UdpDatagram::Kind::Cut) {
                 report(where, "UDP datagram cut short by the capture before its payload");
                 continue;
             }
-            if (options_.port >= 0 && datagram.src_port != options_.port && datagram.dst_port != options_.port)
-                continue;
+            if (!on_port(datagram)) continue;
             if (datagram.size == 0) {
                 report(where, "empty packet");
                 continue;
@@ -154,15 +246,55 @@ private:
             Origin origin;
             origin.source = name;
             origin.frame = frame.number;
-            origin.seconds = frame.seconds;
-            origin.microseconds = frame.microseconds;
-            emit(packet, origin, clock_time(frame.seconds, frame.microseconds) + " ");
+            origin.time = frame.time;
+            origin.datagram = &datagram;
+            emit(packet, origin);
         }
     }
 
+    bool on_port(const UdpDatagram& d) const {
+        return options_.port < 0 || d.src_port == options_.port || d.dst_port == options_.port;
+    }
+
+    // Keeps what a piece tells about its datagram while the datagram is open.
+    static void track(std::map<std::array<unsigned char, 37>, Pending>& pending, const UdpDatagram& piece,
+                      const CaptureFrame& frame) {
+        if (piece.piece.offset + piece.piece.length > Reassembler::kMaxSize) return;  // never opened
+        if (pending.size() >= 2 * Reassembler::kMaxOpen && pending.count(piece.piece.datagram) == 0) return;
+        Pending& p = pending[piece.piece.datagram];
+        if (p.first_frame == 0) {
+            p.first_frame = frame.number;
+            const std::size_t ip_header = piece.address.version == 4 ? static_cast<std::size_t>(piece.ip[0] & 0x0F) * 4 : 40;
+            p.head.assign(frame.data, piece.ip + ip_header);
+            p.piece = piece;
+            p.piece.ip = p.head.data() + (piece.ip - frame.data);
+        }
+        if (piece.piece.offset == 0) p.start.assign(piece.payload, piece.payload + std::min<std::size_t>(piece.size, 18));
+    }
+
+    // Whether a datagram that never came together may be one the filters keep:
+    // judged on its first piece's headers and first bytes, when they came.
+    bool may_keep(const Pending& p) {
+        if (p.start.size() < 8) return true;
+        UdpDatagram d = udp_in(p.start.data(), p.start.size());
+        if (!on_port(d)) return false;
+        whole_frame(p.head.data(), p.piece, p.start.data(), p.start.size(), scratch_);
+        if (!bpf_.keeps(scratch_.data(), scratch_.size(), scratch_.size())) return false;
+        return packet_filter_.keeps(d.payload, d.size, true);
+    }
+
     // A fragmented datagram is decoded in the frame of its last piece; one that
-    // never came together is named by the frame of its first.
-    void report_incomplete(const std::string& name, const Reassembler::Incomplete& lost) {
+    // never came together is named by the frame of its first, and reported
+    // only when the filters may keep it.
+    void report_incomplete(const std::string& name, const Reassembler::Incomplete& lost,
+                           std::map<std::array<unsigned char, 37>, Pending>& pending) {
+        auto it = std::find_if(pending.begin(), pending.end(),
+                               [&lost](const auto& entry) { return entry.second.first_frame == lost.first_frame; });
+        if (it != pending.end()) {
+            const bool keep = may_keep(it->second);
+            pending.erase(it);
+            if (!keep) return;
+        }
         const std::string have = std::to_string(lost.have);
         report(name + ": frame " + std::to_string(lost.first_frame),
                "fragmented datagram incomplete (" +
@@ -170,32 +302,84 @@ private:
                    "), not decoded");
     }
 
-    void emit(std::vector<unsigned char>& packet, const Origin& origin, const std::string& stamp) {
-        const std::string line = decode_packet_line(options_, packet);
-        std::string out;
+    // Hex traces and packet files: no capture time to show.
+    void emit(std::vector<unsigned char>& packet, const Origin& origin, const char*) { emit(packet, origin); }
+
+    void emit(std::vector<unsigned char>& packet, const Origin& origin) {
+        if (!packet_filter_.keeps(packet.data(), packet.size())) return;
+        const UdpDatagram* d = origin.datagram;
+        const bool by_port = d != nullptr && options_.port >= 0;
+        const bool in = !by_port || d->src_port == options_.port;
+        const Options& wording = !by_port || options_.direction_given ? options_ : in ? incoming_ : outgoing_;
+        const std::string line = decode_packet_line(wording, packet);
+        const int type = packet_type(packet.data(), packet.size());
+        const bool listed = type >= 0 && !names_[static_cast<std::size_t>(type)].empty();
+        const std::int64_t seance = listed ? packet_seance(packet.data(), packet.size()) : -1;
+        const bool truncated = packet_truncated(packet.data(), packet.size());
+        ++shown_;
+        summary_.add(type, listed, seance, truncated, d != nullptr ? &origin.time : nullptr);
+        if (options_.quiet) return;
+        char text[kEndpointsTextSize + TimeWriter::kTimeTextSize];
+        std::string& out = out_;
+        out.clear();
         if (options_.json) {
-            out = "{\"source\":" + json_string(utf8_->convert(origin.source));
-            if (origin.frame != 0) {
-                out += ",\"frame\":" + std::to_string(origin.frame);
-                out += ",\"time\":\"" + utc_time(origin.seconds, origin.microseconds) + "\"";
+            out += "{\"source\":" + json_string(origin.source);
+            if (d != nullptr) {
+                out += ",\"frame\":" + std::to_string(origin.frame) + ",\"time\":\"";
+                out.append(text, TimeWriter::write_iso_utc(origin.time, text));
+                out += "\",\"src\":\"";
+                out.append(text, write_address(d->address, true, text));
+                out += "\",\"sport\":" + std::to_string(d->src_port) + ",\"dst\":\"";
+                out.append(text, write_address(d->address, false, text));
+                out += "\",\"dport\":" + std::to_string(d->dst_port);
+                if (by_port) out += in ? ",\"direction\":\"in\"" : ",\"direction\":\"out\"";
             } else if (origin.line != 0) {
                 out += ",\"line\":" + std::to_string(origin.line);
             }
             out += ",\"length\":" + std::to_string(packet.size());
-            const int type = packet_type(packet.data(), packet.size());
             out += ",\"type\":" + (type < 0 ? std::string("null") : std::to_string(type));
+            if (listed) out += ",\"name\":" + json_string(names_[static_cast<std::size_t>(type)]);
+            if (seance >= 0) out += ",\"seance\":" + std::to_string(seance);
             out += ",\"truncated\":";
-            out += packet_truncated(packet.data(), packet.size()) ? "true" : "false";
-            out += ",\"text\":" + json_string(utf8_->convert(line)) + "}\n";
+            out += truncated ? "true" : "false";
+            out += ",\"text\":" + json_string(utf8_->convert(line));
+            if (options_.hex_dump) {
+                out += ",\"hex\":\"";
+                append_hex_digits(out, packet.data(), packet.size());
+                out += '"';
+            }
+            out += "}\n";
         } else {
-            out = stamp + (options_.raw ? line : utf8_->convert(line)) + "\n";
+            if (d != nullptr) {
+                const std::size_t n = times_.write(options_.time, origin.time, text);
+                out.append(text, n);
+                if (n != 0) out += ' ';
+                out.append(text, write_endpoints(*d, text));
+                out += ' ';
+            }
+            out += options_.raw ? line : utf8_->convert(line);
+            out += '\n';
+            if (options_.hex_dump) append_hex_lines(out, packet.data(), packet.size());
         }
         std::fwrite(out.data(), 1, out.size(), stdout);
     }
 
     const Options& options_;
+    Options incoming_;  // the wording of a datagram from --port, and to it
+    Options outgoing_;
     std::unique_ptr<Cp1251ToUtf8> utf8_;
+    Summary::Names names_;
+    PacketFilter packet_filter_;
+    BpfFilter bpf_;
+    TimeWriter times_;
+    Summary summary_;
+    std::string out_;
+    std::vector<unsigned char> scratch_;
+    unsigned long shown_ = 0;
     bool skipped_ = false;
+
+public:
+    bool live_failed_ = false;
 };
 
 }  // namespace
@@ -220,7 +404,13 @@ int main(int argc, char** argv) {
     }
     try {
         Decoder decoder(options);
-        return decoder.run();
+        const std::string error = decoder.set_filters();
+        if (!error.empty()) {
+            std::fprintf(stderr, "paketlog: %s\nTry 'paketlog --help' for more information.\n", error.c_str());
+            return 2;
+        }
+        const int status = decoder.run();
+        return decoder.live_failed_ ? 2 : status;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "paketlog: %s\n", e.what());
         return 1;

@@ -8,16 +8,25 @@ namespace tool {
 namespace {
 
 // Decimal or 0x-prefixed hexadecimal, within [low, high].
-bool parse_number(const std::string& text, long low, long high, long& value) {
+bool parse_number(const std::string& text, long long low, long long high, long long& value) {
     if (text.empty() || text[0] == '-' || text[0] == '+' || text[0] == ' ') return false;
     const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
     errno = 0;
     char* end = nullptr;
-    const long v = std::strtol(text.c_str() + (hex ? 2 : 0), &end, hex ? 16 : 10);
+    const long long v = std::strtoll(text.c_str() + (hex ? 2 : 0), &end, hex ? 16 : 10);
     if (errno != 0 || *end != '\0' || end == text.c_str() + (hex ? 2 : 0)) return false;
     if (v < low || v > high) return false;
     value = v;
     return true;
+}
+
+// Options that take a value, long and short.
+bool takes_value(const std::string& name) {
+    static const char* const names[] = {"--msg-type", "--skip-type", "--port", "--type", "--seance", "--filter",
+                                        "--interface", "--time", "--count", "-i", "-r", "-c"};
+    for (const char* n : names)
+        if (name == n) return true;
+    return false;
 }
 
 }  // namespace
@@ -25,12 +34,17 @@ bool parse_number(const std::string& text, long low, long high, long& value) {
 ParsedOptions parse_options(const std::vector<std::string>& args) {
     ParsedOptions parsed;
     Options& o = parsed.options;
-    bool seen_msg_type = false;
     bool seen_skip_type = false;
     bool seen_direction = false;
     bool seen_outgoing = false;
+    bool seen_msg_type = false;
     bool options_done = false;
     int input_formats = 0;
+    bool read_capture = false;
+    auto fail = [&parsed](const std::string& message) {
+        parsed.error = message;
+        return parsed;
+    };
 
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -50,41 +64,38 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
             name = arg.substr(0, eq);
             value = arg.substr(eq + 1);
             has_value = true;
+        } else if (arg[1] != '-' && arg.size() > 2 && takes_value(arg.substr(0, 2))) {
+            name = arg.substr(0, 2);  // -c5, -ilo
+            value = arg.substr(2);
+            has_value = true;
         }
-        const bool takes_value = name == "--msg-type" || name == "--skip-type" || name == "--port";
-        if (takes_value && !has_value) {
-            if (i + 1 == args.size()) {
-                parsed.error = "option " + name + " needs a value";
-                return parsed;
-            }
+        if (takes_value(name) && !has_value) {
+            if (i + 1 == args.size()) return fail("option " + name + " needs a value");
             value = args[++i];
             has_value = true;
-        } else if (!takes_value && has_value) {
-            parsed.error = "option " + name + " takes no value";
-            return parsed;
+        } else if (!takes_value(name) && has_value) {
+            return fail("option " + name + " takes no value");
         }
 
-        long number = 0;
+        long long number = 0;
         if (name == "-h" || name == "--help") {
             o.help = true;
         } else if (name == "-V" || name == "--version") {
             o.version = true;
-        } else if (name == "--hex") {
-            o.input = InputFormat::Hex;
+        } else if (name == "--hex" || name == "--binary" || name == "--pcap") {
+            o.input = name == "--hex" ? InputFormat::Hex : name == "--binary" ? InputFormat::Binary : InputFormat::Pcap;
             ++input_formats;
-        } else if (name == "--binary") {
-            o.input = InputFormat::Binary;
-            ++input_formats;
-        } else if (name == "--pcap") {
-            o.input = InputFormat::Pcap;
-            ++input_formats;
+        } else if (name == "-r") {
+            read_capture = true;
+            o.files.push_back(value);
+        } else if (name == "-i" || name == "--interface") {
+            if (value.empty()) return fail("option " + name + " needs an interface name");
+            o.interface = value;
         } else if (name == "--testcall") {
             o.testcall = true;
         } else if (name == "--incoming" || name == "--outgoing") {
-            if (seen_direction && (name == "--outgoing") != seen_outgoing) {
-                parsed.error = "--incoming and --outgoing exclude each other";
-                return parsed;
-            }
+            if (seen_direction && (name == "--outgoing") != seen_outgoing)
+                return fail("--incoming and --outgoing exclude each other");
             seen_direction = true;
             seen_outgoing = name == "--outgoing";
             o.incoming = !seen_outgoing;
@@ -92,13 +103,37 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
             o.raw = true;
         } else if (name == "--json") {
             o.json = true;
+        } else if (name == "-l") {
+            o.line_buffered = true;
+        } else if (name == "-x") {
+            o.hex_dump = true;
+        } else if (name == "-t") {
+            o.time = TimeFormat::None;
+        } else if (name == "--time") {
+            if (!parse_time_format(value.c_str(), o.time))
+                return fail("--time wants none, local, utc, date, epoch or delta, not '" + value + "'");
+        } else if (name == "--stats") {
+            o.stats = true;
+        } else if (name == "-q") {
+            o.stats = true;
+            o.quiet = true;
+        } else if (name == "--type") {
+            o.types.push_back(value);
+        } else if (name == "--filter") {
+            o.filter = value;
+        } else if (name == "--seance") {
+            if (!parse_number(value, 0, 4294967295LL, number))
+                return fail("--seance wants a number from 0 to 4294967295, not '" + value + "'");
+            o.seances.push_back(static_cast<unsigned long>(number));
+        } else if (name == "-c" || name == "--count") {
+            if (!parse_number(value, 1, 2147483647LL, number))
+                return fail(name + " wants a count from 1 to 2147483647, not '" + value + "'");
+            o.count = static_cast<unsigned long>(number);
         } else if (name == "--msg-type" || name == "--skip-type" || name == "--port") {
             const bool port = name == "--port";
-            if (!parse_number(value, port ? 1 : 0, port ? 65535 : 255, number)) {
-                parsed.error = name + (port ? " wants a UDP port from 1 to 65535" : " wants a number from 0 to 255") +
-                               ", not '" + value + "'";
-                return parsed;
-            }
+            if (!parse_number(value, port ? 1 : 0, port ? 65535 : 255, number))
+                return fail(name + (port ? " wants a UDP port from 1 to 65535" : " wants a number from 0 to 255") +
+                            ", not '" + value + "'");
             if (port) {
                 o.port = static_cast<int>(number);
             } else if (name == "--msg-type") {
@@ -109,15 +144,22 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
                 seen_skip_type = true;
             }
         } else {
-            parsed.error = "unknown option " + name;
-            return parsed;
+            return fail("unknown option " + name);
         }
     }
+    o.direction_given = seen_msg_type || seen_direction;
+    const bool captures_only = o.input == InputFormat::Hex || o.input == InputFormat::Binary;
 
     if (input_formats > 1) {
         parsed.error = "give only one of --hex, --binary and --pcap";
-    } else if (o.port >= 0 && o.input != InputFormat::Pcap) {
-        parsed.error = "--port applies to --pcap input only";
+    } else if (read_capture && captures_only) {
+        parsed.error = "-r reads a capture; it cannot be combined with --hex or --binary";
+    } else if (!o.interface.empty() && (input_formats > 0 || !o.files.empty())) {
+        parsed.error = "-i captures live; it takes no FILE, -r or input format";
+    } else if (o.port >= 0 && captures_only) {
+        parsed.error = "--port applies to captures only";
+    } else if (!o.filter.empty() && captures_only) {
+        parsed.error = "--filter applies to captures only";
     } else if (o.testcall && (seen_msg_type || seen_skip_type)) {
         parsed.error = "--msg-type and --skip-type apply to the operator line, not to --testcall";
     } else if (!o.testcall && seen_direction) {
@@ -125,6 +167,7 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
     } else if (o.raw && o.json) {
         parsed.error = "--raw cannot be combined with --json (JSON text is UTF-8)";
     }
+    if (read_capture && o.input == InputFormat::Auto) o.input = InputFormat::Pcap;
     return parsed;
 }
 

@@ -5,18 +5,33 @@
 #include <string>
 #include <vector>
 
+#include "capture_time.h"
+
 namespace paketlog {
 namespace tool {
 
-enum class InputFormat { Hex, Binary, Pcap };
+// Auto: a file whose first bytes are a capture's is read as one, anything
+// else (standard input included) as a hex trace.
+enum class InputFormat { Auto, Hex, Binary, Pcap };
 
 struct Options {
-    InputFormat input = InputFormat::Hex;
+    InputFormat input = InputFormat::Auto;
     bool testcall = false;
     bool incoming = true;
     unsigned char msg_type = 1;
+    bool direction_given = false;  // --msg-type, --incoming or --outgoing: not taken from --port
     unsigned char skip_type = 0;
     int port = -1;  // -1: every UDP port
+    std::vector<std::string> types;      // --type: codes or names, resolved by PacketFilter
+    std::vector<unsigned long> seances;  // --seance
+    std::string filter;                  // --filter: a libpcap expression
+    std::string interface;               // -i: capture live there instead of reading files
+    unsigned long count = 0;             // -c: stop after this many packets; 0: no limit
+    bool line_buffered = false;          // -l
+    bool hex_dump = false;               // -x
+    TimeFormat time = TimeFormat::Local;
+    bool stats = false;  // --stats
+    bool quiet = false;  // -q: the summary alone
     bool raw = false;
     bool json = false;
     bool help = false;

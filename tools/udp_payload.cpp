@@ -57,7 +57,7 @@ UdpDatagram piece(Bytes b, std::size_t length, const unsigned char* addresses, s
     return d;
 }
 
-UdpDatagram ipv4(Bytes b) {
+UdpDatagram ipv4_datagram(Bytes b) {
     if (b.size < 20) return with_kind(UdpDatagram::Kind::Other);
     const std::size_t header = static_cast<std::size_t>(b.data[0] & 0x0F) * 4;
     if (header < 20) return with_kind(UdpDatagram::Kind::Other);
@@ -74,7 +74,7 @@ UdpDatagram ipv4(Bytes b) {
                  (flags_offset & 0x2000) != 0);
 }
 
-UdpDatagram ipv6(Bytes b) {
+UdpDatagram ipv6_datagram(Bytes b) {
     if (b.size < 40) return with_kind(UdpDatagram::Kind::Other);
     const std::size_t payload_length = be16(b.data + 4);
     std::size_t end = b.size;
@@ -110,6 +110,25 @@ UdpDatagram ipv6(Bytes b) {
         pos += length;
         if (pos > end) return with_kind(UdpDatagram::Kind::Cut);
     }
+}
+
+UdpDatagram with_addresses(UdpDatagram d, const unsigned char* ip, std::size_t size) {
+    d.ip = ip;
+    d.address.version = static_cast<unsigned char>(size == 4 ? 4 : 6);
+    const unsigned char* at = ip + (size == 4 ? 12 : 8);
+    std::copy(at, at + size, d.address.src.begin());
+    std::copy(at + size, at + 2 * size, d.address.dst.begin());
+    return d;
+}
+
+UdpDatagram ipv4(Bytes b) {
+    UdpDatagram d = ipv4_datagram(b);
+    return d.kind == UdpDatagram::Kind::Other ? d : with_addresses(d, b.data, 4);
+}
+
+UdpDatagram ipv6(Bytes b) {
+    UdpDatagram d = ipv6_datagram(b);
+    return d.kind == UdpDatagram::Kind::Other ? d : with_addresses(d, b.data, 16);
 }
 
 UdpDatagram by_ethertype(unsigned type, Bytes b) {

@@ -21,6 +21,16 @@ struct UdpDatagram {
     unsigned short src_port = 0;
     unsigned short dst_port = 0;
 
+    // The IP addresses (Udp, Fragment and Cut kinds; a datagram put back
+    // together from its pieces gets them from its caller).
+    struct Addresses {
+        unsigned char version = 0;  // 4 or 6; 0 when unknown
+        std::array<unsigned char, 16> src{};
+        std::array<unsigned char, 16> dst{};
+    } address;
+    // Where the IP header begins in the frame; null for udp_in().
+    const unsigned char* ip = nullptr;
+
     // Kind::Fragment: which datagram the piece belongs to and where.
     struct Piece {
         std::array<unsigned char, 37> datagram{};  // IP version, addresses, identification
