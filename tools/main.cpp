@@ -338,8 +338,8 @@ private:
             }
             out += ",\"length\":" + std::to_string(packet.size());
             out += ",\"type\":" + (type < 0 ? std::string("null") : std::to_string(type));
-            if (listed) out += ",\"name\":" + json_string(names_[static_cast<std::size_t>(type)]);
-            if (seance >= 0) out += ",\"seance\":" + std::to_string(seance);
+            if (listed && d != nullptr) out += ",\"name\":" + json_string(names_[static_cast<std::size_t>(type)]);
+            if (seance >= 0 && d != nullptr) out += ",\"seance\":" + std::to_string(seance);
             out += ",\"truncated\":";
             out += truncated ? "true" : "false";
             out += ",\"text\":" + json_string(utf8_->convert(line));

@@ -10,8 +10,9 @@
 #   -DSTDERR_REGEX=<re>     or: standard error matches this
 #   -DSTDOUT_REGEX=<re>     standard output matches this
 #   (standard error must be empty unless EXPECT_STDERR or STDERR_REGEX is given)
-#   -DNO_TIMESTAMPS=ON      drop the HH:MM:SS.uuuuuu capture time that opens
-#                           each output line before comparing it
+#   -DNO_TIMESTAMPS=ON      drop the HH:MM:SS.uuuuuu capture time and the
+#                           "a.p > b.q: " addresses that open each output line
+#                           before comparing it
 #   -DWORKDIR=<dir>         where it runs (file names in messages are relative)
 #   -DOUTDIR=<dir>          where the actual output is kept for a look,
 #   -DCASE=<name>           as <name>.stdout and <name>.stderr
@@ -49,7 +50,8 @@ endif()
 
 if(NO_TIMESTAMPS)
   file(READ "${actual_out}" text)
-  string(REGEX REPLACE "(^|\n)[0-2][0-9]:[0-5][0-9]:[0-5][0-9]\\.[0-9][0-9][0-9][0-9][0-9][0-9] " "\\1" text "${text}")
+  string(REGEX REPLACE "(^|\n)([0-2][0-9]:[0-5][0-9]:[0-5][0-9]\\.[0-9]+ )?[0-9a-f.:]+\\.[0-9]+ > [0-9a-f.:]+\\.[0-9]+: "
+         "\\1" text "${text}")
   file(WRITE "${actual_out}.untimed" "${text}")
   set(actual_out "${actual_out}.untimed")
 endif()
