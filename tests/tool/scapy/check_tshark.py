@@ -1,0 +1,63 @@
+"""Compares paketlog's reading of a capture with tshark's.
+
+    check_tshark.py PAKETLOG CAPTURE
+
+For each case, the frames paketlog --json shows must be exactly those
+tshark's display filter keeps (fragmented datagrams are counted in the frame
+that completes them, as both tools do), with the same addresses and ports;
+each line must be the hex-mode line of the same payload in its direction.
+Prints one line per failure and exits 1 if there was any.
+"""
+import json
+import subprocess
+import sys
+
+PORT = "udp.port == 7700"
+# paketlog options, the tshark display filter that must keep the same frames
+# (a BPF expression sees behind a VLAN tag only after "vlan", as in tcpdump)
+CASES = [
+    (["--port", "7700"], PORT),
+    (["--filter", "udp and src port 7700"], "!vlan && udp.srcport == 7700"),
+    (["--filter", "udp port 7701"], "!vlan && udp.port == 7701"),
+    (["--filter", "ip6"], "!vlan && ipv6 && udp"),
+    (["--filter", "vlan 42 and udp port 7700"], "vlan.id == 42 && " + PORT),
+    (["--port", "7700", "--type", "CONTROL", "--type", "0x88"],
+     PORT + " && (udp.payload[2:1] == 82 || udp.payload[2:1] == 88)"),
+    (["--port", "7700", "--seance", "1042"], PORT + " && udp.payload[6:4] == 12:04:00:00"),
+]
+FIELDS = ["frame.number", "ip.src", "ipv6.src", "udp.srcport", "ip.dst", "ipv6.dst", "udp.dstport", "udp.payload"]
+
+
+def run(args):
+    return subprocess.run(args, check=False, capture_output=True, env={"LC_ALL": "C", "TZ": "UTC"}).stdout
+
+
+def main():
+    paketlog, capture = sys.argv[1], sys.argv[2]
+    failures = []
+    for args, display in CASES:
+        ours = {o["frame"]: o for o in map(json.loads, run([paketlog, "--json", "-r", capture] + args).splitlines())}
+        theirs = {}
+        for row in run(["tshark", "-r", capture, "-Y", display, "-T", "fields"] + sum((["-e", f] for f in FIELDS), [])).decode().splitlines():
+            number, src4, src6, sport, dst4, dst6, dport, payload = row.split("\t")
+            theirs[int(number)] = (src4 or src6, int(sport), dst4 or dst6, int(dport), payload)
+        name = " ".join(args)
+        if sorted(ours) != sorted(theirs):
+            failures.append(f"{name}: frames {sorted(ours)}, tshark {sorted(theirs)}")
+            continue
+        for frame, o in ours.items():
+            src, sport, dst, dport, payload = theirs[frame]
+            if (o["src"], o["sport"], o["dst"], o["dport"]) != (src, sport, dst, dport):
+                failures.append(f"{name}: frame {frame}: {o['src']}.{o['sport']} > {o['dst']}.{o['dport']}, "
+                                f"tshark {src}.{sport} > {dst}.{dport}")
+            msg_type = {"in": "1", "out": "2"}.get(o.get("direction"), "1")
+            line = subprocess.run([paketlog, "--msg-type", msg_type], input=payload.encode(), capture_output=True,
+                                  check=False).stdout.decode().rstrip("\n")
+            if o["text"] != line:
+                failures.append(f"{name}: frame {frame}: {o['text']!r}, hex mode {line!r}")
+    for f in failures:
+        print(f)
+    sys.exit(1 if failures else 0)
+
+
+main()
