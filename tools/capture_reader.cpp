@@ -12,6 +12,7 @@ namespace tool {
 namespace {
 
 volatile std::sig_atomic_t g_stop = 0;
+pcap_t* g_live = nullptr;  // the live capture a signal ends
 
 constexpr std::size_t kHeadSize = 4096;  // enough for a pcapng section header and its first interface
 constexpr int kLiveWakeMs = 100;         // a live capture looks for stop() this often
@@ -71,7 +72,12 @@ int replay_close(void* cookie) {
     return rc;
 }
 
-void on_signal(int) { g_stop = 1; }
+// pcap_breakloop() may be called from a signal handler; it wakes a capture
+// waiting for packets.
+void on_signal(int) {
+    g_stop = 1;
+    if (g_live != nullptr) pcap_breakloop(g_live);
+}
 
 }  // namespace
 
@@ -83,6 +89,7 @@ bool looks_like_capture(const unsigned char* head, std::size_t size) {
 }
 
 CaptureReader::~CaptureReader() {
+    if (pcap_ == g_live) g_live = nullptr;
     if (pcap_ != nullptr) pcap_close(pcap_);
 }
 
@@ -135,11 +142,10 @@ bool CaptureReader::open_live(const std::string& interface, const std::string& f
         pcap_set_tstamp_precision(pcap_, PCAP_TSTAMP_PRECISION_MICRO);
     const int status = pcap_activate(pcap_);
     if (status < 0) {
-        error_ = interface + ": " + (status == PCAP_ERROR ? std::string(pcap_geterr(pcap_)) : pcap_statustostr(status));
-        if (status == PCAP_ERROR_PERM_DENIED || status == PCAP_ERROR_NO_SUCH_DEVICE) {
-            const char* detail = pcap_geterr(pcap_);
-            if (detail != nullptr && *detail != '\0') error_ += " (" + std::string(detail) + ")";
-        }
+        const std::string status_text = pcap_statustostr(status);
+        const std::string detail = pcap_geterr(pcap_);
+        error_ = interface + ": " + (status == PCAP_ERROR ? detail : status_text);
+        if (status != PCAP_ERROR && !detail.empty() && detail != status_text) error_ += " (" + detail + ")";
         return false;
     }
     digits_ = pcap_get_tstamp_precision(pcap_) == PCAP_TSTAMP_PRECISION_NANO ? 9 : 6;
@@ -154,6 +160,7 @@ bool CaptureReader::open_live(const std::string& interface, const std::string& f
         }
         pcap_freecode(&program);
     }
+    g_live = pcap_;
     struct sigaction action {};
     action.sa_handler = on_signal;  // no SA_RESTART: a signal wakes the waiting capture
     sigemptyset(&action.sa_mask);
@@ -194,7 +201,7 @@ CaptureReader::Next CaptureReader::next(CaptureFrame& frame) {
     }
 }
 
-void CaptureReader::stop() { g_stop = 1; }
+void CaptureReader::stop() { on_signal(0); }
 
 }  // namespace tool
 }  // namespace paketlog
