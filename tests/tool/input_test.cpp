@@ -16,6 +16,27 @@ TEST(Options, ValuesAndFiles) {
     EXPECT_EQ(p.options.files, (std::vector<std::string>{"a.hex", "-", "--b.hex"}));
 }
 
+// -r names a capture, -c5 and -ilo hold their values, -t alone hides the time.
+TEST(Options, TcpdumpSpellings) {
+    const auto p = parse_options({"-r", "a.pcap", "-c5", "-ilo0", "-t", "--type", "129", "--type=CONTROL"});
+    ASSERT_EQ(p.error, "-i captures live; it takes no FILE, -r or input format");
+    const auto q = parse_options({"-r", "a.pcap", "-c5", "-t", "--type", "129", "--type=CONTROL", "b.pcap"});
+    ASSERT_EQ(q.error, "");
+    EXPECT_EQ(q.options.input, InputFormat::Pcap);
+    EXPECT_EQ(q.options.files, (std::vector<std::string>{"a.pcap", "b.pcap"}));
+    EXPECT_EQ(q.options.count, 5u);
+    EXPECT_EQ(q.options.time, TimeFormat::None);
+    EXPECT_EQ(q.options.types, (std::vector<std::string>{"129", "CONTROL"}));
+    EXPECT_EQ(parse_options({"-ilo0"}).options.interface, "lo0");
+}
+
+// --msg-type, --incoming and --outgoing are given: --port no longer picks the wording.
+TEST(Options, ExplicitDirection) {
+    EXPECT_FALSE(parse_options({"--port", "7700"}).options.direction_given);
+    EXPECT_TRUE(parse_options({"--msg-type", "1"}).options.direction_given);
+    EXPECT_TRUE(parse_options({"--testcall", "--incoming"}).options.direction_given);
+}
+
 TEST(Options, LimitsAndConflicts) {
     const std::pair<std::vector<std::string>, const char*> cases[] = {
         {{"--msg-type=255", "--skip-type", "0"}, ""}, {{"--testcall", "--outgoing", "--outgoing"}, ""},
@@ -25,6 +46,17 @@ TEST(Options, LimitsAndConflicts) {
         {{"--msg-type="}, "--msg-type wants a number from 0 to 255, not ''"},
         {{"--skip-type", "0x"}, "--skip-type wants a number from 0 to 255, not '0x'"},
         {{"--pcap", "--port", "0"}, "--port wants a UDP port from 1 to 65535, not '0'"},
+        {{"--seance", "4294967295", "-c", "2147483647"}, ""},
+        {{"--seance", "4294967296"}, "--seance wants a number from 0 to 4294967295, not '4294967296'"},
+        {{"-c", "0"}, "-c wants a count from 1 to 2147483647, not '0'"},
+        {{"--count=2147483648"}, "--count wants a count from 1 to 2147483647, not '2147483648'"},
+        {{"--time=week"}, "--time wants none, local, utc, date, epoch or delta, not 'week'"},
+        {{"-i", ""}, "option -i needs an interface name"},
+        {{"-i", "lo", "a.pcap"}, "-i captures live; it takes no FILE, -r or input format"},
+        {{"-r", "a.pcap", "--binary"}, "-r reads a capture; it cannot be combined with --hex or --binary"},
+        {{"--hex", "--filter", "udp"}, "--filter applies to captures only"},
+        {{"--binary", "--port", "7700"}, "--port applies to captures only"},
+        {{"-x"}, ""}, {{"-l", "-t", "-q", "--stats"}, ""},
         {{"--pcap", "--port", "65536"}, "--port wants a UDP port from 1 to 65535, not '65536'"},
         {{"--pcap", "--binary"}, "give only one of --hex, --binary and --pcap"},
         {{"--skip-type", "1", "--testcall"}, "--msg-type and --skip-type apply to the operator line, not to --testcall"},

@@ -1,4 +1,5 @@
 // How the command shows the library's bytes: as UTF-8 text, inside JSON strings,
+// in hex, behind tcpdump-style addresses; which packets the filters keep;
 // and the JSON "truncated" flag, which must agree with what the decoders print
 // (given a buffer of exactly the packet's size, they must read no further).
 #include <gtest/gtest.h>
@@ -7,8 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "endpoint_text.h"
 #include "golden.h"
+#include "hex_print.h"
 #include "json_text.h"
+#include "packet_filter.h"
 #include "packet_line.h"
 #include "packet_shape.h"
 #include "text_utf8.h"
@@ -57,5 +61,75 @@ TEST(PacketShape, TruncatedFlagAgreesAtEveryCut) {
                 ASSERT_EQ(flag, said) << e.name << ", " << n << " bytes: " << line;
             }
         }
+    }
+}
+
+// tcpdump's -x layout: a tab, the offset, two blanks, groups of two bytes, an odd byte alone.
+TEST(HexPrint, TcpdumpLayout) {
+    std::vector<unsigned char> bytes(33);
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<unsigned char>(i * 17);
+    const std::pair<std::size_t, const char*> cases[] = {
+        {0, ""},
+        {1, "\t0x0000:  00\n"},
+        {2, "\t0x0000:  0011\n"},
+        {16, "\t0x0000:  0011 2233 4455 6677 8899 aabb ccdd eeff\n"},
+        {17, "\t0x0000:  0011 2233 4455 6677 8899 aabb ccdd eeff\n\t0x0010:  10\n"},
+        {33, "\t0x0000:  0011 2233 4455 6677 8899 aabb ccdd eeff\n\t0x0010:  1021 3243 5465 7687 98a9 bacb dced fe0f\n"
+             "\t0x0020:  20\n"},
+    };
+    for (const auto& c : cases) {
+        std::string out;
+        append_hex_lines(out, bytes.data(), c.first);
+        EXPECT_EQ(out, c.second) << c.first << " bytes";
+    }
+}
+
+// Addresses as tcpdump writes them: IPv6 shortened, the port behind a dot.
+TEST(EndpointText, Ipv4AndIpv6) {
+    UdpDatagram d;
+    d.src_port = 40000;
+    d.dst_port = 7;
+    d.address.version = 4;
+    d.address.src = {10, 0, 0, 1};
+    d.address.dst = {255, 255, 255, 255};
+    char text[kEndpointsTextSize];
+    EXPECT_EQ(std::string(text, write_endpoints(d, text)), "10.0.0.1.40000 > 255.255.255.255.7:");
+    d.address.version = 6;
+    d.address.src = {0x20, 0x01, 0x0d, 0xb8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
+    d.address.dst = {0xfe, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xff, 0xff};
+    EXPECT_EQ(std::string(text, write_endpoints(d, text)), "2001:db8::1.40000 > fe80::ffff.7:");
+}
+
+// --type by code or by name in either wording (case ignored), --seance; a
+// packet too short for a field asked for is dropped, unless it is only the
+// start of a datagram that never came together.
+TEST(PacketFilter, TypesSeancesAndShortPackets) {
+    Options o;
+    o.types = {"dialdigit", "0x88", "ВЫЗОВ"};
+    o.seances = {7, 17};
+    PacketFilter filter;
+    ASSERT_EQ(filter.set(o), "");
+    const unsigned char dialdigit17[] = {0, 0, 128, 0, 0, 0, 17, 0, 0, 0, 5, 0};
+    const unsigned char chk7[] = {0, 0, 136, 0, 0, 0, 7, 0, 0, 0, 3, 0};
+    const unsigned char dialnumber7[] = {0, 0, 129, 0, 0, 0, 7, 0, 0, 0};
+    const unsigned char control7[] = {0, 0, 130, 0, 0, 0, 7, 0, 0, 0};
+    const unsigned char dialdigit8[] = {0, 0, 128, 0, 0, 0, 8, 0, 0, 0};
+    const struct {
+        const unsigned char* bytes;
+        std::size_t size;
+        bool part, kept;
+    } cases[] = {
+        {dialdigit17, sizeof dialdigit17, false, true}, {chk7, sizeof chk7, false, true},
+        {dialnumber7, sizeof dialnumber7, false, true}, {control7, sizeof control7, false, false},
+        {dialdigit8, sizeof dialdigit8, false, false},  {dialdigit17, 9, false, false},
+        {dialdigit17, 9, true, true},                   {dialdigit17, 2, true, true},
+        {control7, 9, true, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(filter.keeps(c.bytes, c.size, c.part), c.kept) << int{c.bytes[2]} << ", " << c.size << " bytes";
+    for (const char* bad : {"256", "-1", "DIAL", ""}) {
+        Options wrong;
+        wrong.types = {bad};
+        EXPECT_EQ(PacketFilter().set(wrong), std::string("--type wants a packet type from 0 to 255 or its name, not '") + bad + "'");
     }
 }
