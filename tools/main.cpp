@@ -312,12 +312,13 @@ private:
         const bool in = !by_port || d->src_port == options_.port;
         const Options& wording = !by_port || options_.direction_given ? options_ : in ? incoming_ : outgoing_;
         const std::string line = decode_packet_line(wording, packet);
+        ++shown_;
+        const bool described = options_.json || options_.stats;  // type, seance and truncation wanted
         const int type = packet_type(packet.data(), packet.size());
         const bool listed = type >= 0 && !names_[static_cast<std::size_t>(type)].empty();
-        const std::int64_t seance = listed ? packet_seance(packet.data(), packet.size()) : -1;
-        const bool truncated = packet_truncated(packet.data(), packet.size());
-        ++shown_;
-        summary_.add(type, listed, seance, truncated, d != nullptr ? &origin.time : nullptr);
+        const std::int64_t seance = listed && described ? packet_seance(packet.data(), packet.size()) : -1;
+        const bool truncated = described && packet_truncated(packet.data(), packet.size());
+        if (options_.stats) summary_.add(type, listed, seance, truncated, d != nullptr ? &origin.time : nullptr);
         if (options_.quiet) return;
         char text[kEndpointsTextSize + TimeWriter::kTimeTextSize];
         std::string& out = out_;
