@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+
 #include "bpf_filter.h"
 #include "capture_reader.h"
 #include "capture_time.h"
@@ -114,10 +116,12 @@ private:
         }
     }
 
-    // Whether a file opens with a capture's magic number; standard input is
-    // read as a hex trace unless --pcap or -r says otherwise.
+    // Whether a regular file opens with a capture's magic number. Standard
+    // input, pipes and devices are not read ahead (their first bytes would be
+    // gone): they are hex traces unless --pcap or -r says otherwise.
     static bool is_capture(const std::string& path) {
-        if (path == "-") return false;
+        struct stat info {};
+        if (path == "-" || ::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
         std::FILE* file = std::fopen(path.c_str(), "rb");
         if (file == nullptr) return false;
         unsigned char head[4];
