@@ -210,7 +210,7 @@ private:
         Reassembler pieces;
         std::map<std::array<unsigned char, 37>, Pending> pending;
         std::vector<unsigned char> whole;        // a datagram put back together from its pieces
-        std::vector<unsigned char> whole_frame_;  // the frame it would have been, for --filter
+        std::vector<unsigned char> rebuilt;  // the frame it would have been, for --filter
         while (!done()) {
             const CaptureReader::Next next = capture.next(frame);
             if (next != CaptureReader::Next::Frame) {
@@ -230,8 +230,8 @@ private:
                 pending.erase(piece.piece.datagram);
                 datagram = udp_in(whole.data(), whole.size());
                 datagram.address = piece.address;
-                whole_frame(frame.data, piece, whole.data(), whole.size(), whole_frame_);
-                kept = bpf_.keeps(whole_frame_.data(), whole_frame_.size(), whole_frame_.size());
+                whole_frame(frame.data, piece, whole.data(), whole.size(), rebuilt);
+                kept = bpf_.keeps(rebuilt.data(), rebuilt.size(), rebuilt.size());
             } else {
                 kept = bpf_.keeps(frame.data, frame.caplen, frame.length);
             }
