@@ -1,14 +1,11 @@
 // paketlog: decodes signalling packets from hex traces, raw packet files and
 // UDP captures into operator or test-call log lines.
-#include <algorithm>
-#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iostream>
 #include <iterator>
-#include <map>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -20,6 +17,7 @@
 #include "capture_reader.h"
 #include "capture_time.h"
 #include "endpoint_text.h"
+#include "first_pieces.h"
 #include "hex_print.h"
 #include "hex_trace.h"
 #include "ip_reassembly.h"
@@ -46,15 +44,6 @@ struct Origin {
     unsigned long frame = 0;  // captures
     CaptureTime time;
     const UdpDatagram* datagram = nullptr;  // captures: addresses and ports
-};
-
-// A fragmented datagram still open: enough of its first piece to judge it by
-// the filters if it never comes together.
-struct Pending {
-    unsigned long first_frame = 0;
-    std::vector<unsigned char> head;   // the first piece's link and IP headers
-    UdpDatagram piece;                 // its `ip` points into head
-    std::vector<unsigned char> start;  // the datagram's first bytes, once its first piece came
 };
 
 class Decoder {
@@ -208,7 +197,7 @@ private:
         if (!error.empty()) return report(name, "--filter: " + error);
         CaptureFrame frame;
         Reassembler pieces;
-        std::map<std::array<unsigned char, 37>, Pending> pending;
+        FirstPieces pending;
         std::vector<unsigned char> whole;        // a datagram put back together from its pieces
         std::vector<unsigned char> rebuilt;  // the frame it would have been, for --filter
         while (!done()) {
@@ -222,12 +211,12 @@ private:
             UdpDatagram datagram = find_udp_payload(capture.link_type(), frame.data, frame.caplen);
             bool kept = true;
             if (datagram.kind == UdpDatagram::Kind::Fragment) {
-                track(pending, datagram, frame);
+                pending.note(datagram, frame);
                 const UdpDatagram piece = datagram;
                 const bool complete = pieces.add(datagram, frame.number, whole);
                 for (const Reassembler::Incomplete& lost : pieces.given_up(false)) report_incomplete(name, lost, pending);
                 if (!complete) continue;
-                pending.erase(piece.piece.datagram);
+                pending.forget(piece);
                 datagram = udp_in(whole.data(), whole.size());
                 datagram.address = piece.address;
                 whole_frame(frame.data, piece, whole.data(), whole.size(), rebuilt);
@@ -260,25 +249,9 @@ private:
         return options_.port < 0 || d.src_port == options_.port || d.dst_port == options_.port;
     }
 
-    // Keeps what a piece tells about its datagram while the datagram is open.
-    static void track(std::map<std::array<unsigned char, 37>, Pending>& pending, const UdpDatagram& piece,
-                      const CaptureFrame& frame) {
-        if (piece.piece.offset + piece.piece.length > Reassembler::kMaxSize) return;  // never opened
-        if (pending.size() >= 2 * Reassembler::kMaxOpen && pending.count(piece.piece.datagram) == 0) return;
-        Pending& p = pending[piece.piece.datagram];
-        if (p.first_frame == 0) {
-            p.first_frame = frame.number;
-            const std::size_t ip_header = piece.address.version == 4 ? static_cast<std::size_t>(piece.ip[0] & 0x0F) * 4 : 40;
-            p.head.assign(frame.data, piece.ip + ip_header);
-            p.piece = piece;
-            p.piece.ip = p.head.data() + (piece.ip - frame.data);
-        }
-        if (piece.piece.offset == 0) p.start.assign(piece.payload, piece.payload + std::min<std::size_t>(piece.size, 18));
-    }
-
     // Whether a datagram that never came together may be one the filters keep:
     // judged on its first piece's headers and first bytes, when they came.
-    bool may_keep(const Pending& p) {
+    bool may_keep(const FirstPieces::Notes& p) {
         if (p.start.size() < 8) return true;
         UdpDatagram d = udp_in(p.start.data(), p.start.size());
         if (!on_port(d)) return false;
@@ -291,14 +264,9 @@ private:
     // never came together is named by the frame of its first, and reported
     // only when the filters may keep it.
     void report_incomplete(const std::string& name, const Reassembler::Incomplete& lost,
-                           std::map<std::array<unsigned char, 37>, Pending>& pending) {
-        auto it = std::find_if(pending.begin(), pending.end(),
-                               [&lost](const auto& entry) { return entry.second.first_frame == lost.first_frame; });
-        if (it != pending.end()) {
-            const bool keep = may_keep(it->second);
-            pending.erase(it);
-            if (!keep) return;
-        }
+                           FirstPieces& pending) {
+        FirstPieces::Notes notes;
+        if (pending.take(lost.first_frame, notes) && !may_keep(notes)) return;
         const std::string have = std::to_string(lost.have);
         report(name + ": frame " + std::to_string(lost.first_frame),
                "fragmented datagram incomplete (" +
