@@ -4,7 +4,8 @@
 
 Each datagram's line must come out before the next datagram is sent; SIGINT
 and SIGTERM end the capture with status 0 and -c N after N packets. Exits 77
-(skipped) when this machine does not let us capture on lo.
+(skipped) when this machine does not let us capture on lo. First, without
+capturing: -l writes each line of a hex trace while its input is still open.
 """
 import json
 import os
@@ -64,6 +65,15 @@ def ended(p, what):
 
 
 packets = [bytes.fromhex(l.split("#")[0]) for l in open(SAMPLE) if l.split("#")[0].strip()][:4]
+
+p = subprocess.Popen([PAKETLOG, "-l"], stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+p.stdin.write(packets[0].hex().encode() + b"\n")
+p.stdin.flush()
+if not select.select([p.stdout], [], [], WAIT)[0] or not p.stdout.readline().startswith(b"<< DIALDIGIT"):
+    fail("-l: no line while the input is open")
+p.stdin.close()
+p.wait(WAIT)
+
 p = start()
 for n, payload in enumerate(packets):
     send(payload, n % 2 == 1)
