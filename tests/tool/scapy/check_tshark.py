@@ -28,8 +28,8 @@ CASES = [
 FIELDS = ["frame.number", "ip.src", "ipv6.src", "udp.srcport", "ip.dst", "ipv6.dst", "udp.dstport", "udp.payload"]
 
 
-def run(args):
-    return subprocess.run(args, check=False, capture_output=True, env={"LC_ALL": "C", "TZ": "UTC"}).stdout
+def run(args, stdin=b""):
+    return subprocess.run(args, input=stdin, check=False, capture_output=True, env={"LC_ALL": "C", "TZ": "UTC"}).stdout
 
 
 def main():
@@ -45,16 +45,20 @@ def main():
         if sorted(ours) != sorted(theirs):
             failures.append(f"{name}: frames {sorted(ours)}, tshark {sorted(theirs)}")
             continue
-        for frame, o in ours.items():
-            src, sport, dst, dport, payload = theirs[frame]
+        frames = sorted(ours)
+        for frame in frames:
+            o, (src, sport, dst, dport, _) = ours[frame], theirs[frame]
             if (o["src"], o["sport"], o["dst"], o["dport"]) != (src, sport, dst, dport):
                 failures.append(f"{name}: frame {frame}: {o['src']}.{o['sport']} > {o['dst']}.{o['dport']}, "
                                 f"tshark {src}.{sport} > {dst}.{dport}")
-            msg_type = {"in": "1", "out": "2"}.get(o.get("direction"), "1")
-            line = subprocess.run([paketlog, "--msg-type", msg_type], input=payload.encode(), capture_output=True,
-                                  check=False).stdout.decode().rstrip("\n")
-            if o["text"] != line:
-                failures.append(f"{name}: frame {frame}: {o['text']!r}, hex mode {line!r}")
+        # tshark's payloads through the hex mode, each worded for its direction
+        for direction, msg_type in (("in", "1"), ("out", "2"), (None, "1")):
+            mine = [f for f in frames if ours[f].get("direction") == direction]
+            trace = "".join(theirs[f][4] + "\n" for f in mine).encode()
+            lines = run([paketlog, "--msg-type", msg_type], trace).decode().splitlines() if mine else []
+            for frame, line in zip(mine, lines):
+                if ours[frame]["text"] != line:
+                    failures.append(f"{name}: frame {frame}: {ours[frame]['text']!r}, hex mode {line!r}")
     for f in failures:
         print(f)
     sys.exit(1 if failures else 0)
