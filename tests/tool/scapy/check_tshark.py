@@ -56,6 +56,8 @@ def main():
             mine = [f for f in frames if ours[f].get("direction") == direction]
             trace = "".join(theirs[f][4] + "\n" for f in mine).encode()
             lines = run([paketlog, "--msg-type", msg_type], trace).decode().splitlines() if mine else []
+            if len(lines) != len(mine):
+                failures.append(f"{name}: {len(lines)} hex-mode lines for {len(mine)} payloads")
             for frame, line in zip(mine, lines):
                 if ours[frame]["text"] != line:
                     failures.append(f"{name}: frame {frame}: {ours[frame]['text']!r}, hex mode {line!r}")
