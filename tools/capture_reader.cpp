@@ -128,6 +128,10 @@ bool CaptureReader::open(const std::string& path) {
 
 bool CaptureReader::open_live(const std::string& interface, const std::string& filter) {
     char errbuf[PCAP_ERRBUF_SIZE] = "";
+    if (pcap_ != nullptr) {  // a second try, with another filter
+        if (pcap_ == g_live) g_live = nullptr;
+        pcap_close(pcap_);
+    }
     live_ = true;
     pcap_ = pcap_create(interface.c_str(), errbuf);
     if (pcap_ == nullptr) {
