@@ -198,7 +198,7 @@ private:
         CaptureFrame frame;
         Reassembler pieces;
         FirstPieces pending;
-        std::vector<unsigned char> whole;        // a datagram put back together from its pieces
+        std::vector<unsigned char> whole;    // a datagram put back together from its pieces
         std::vector<unsigned char> rebuilt;  // the frame it would have been, for --filter
         while (!done()) {
             const CaptureReader::Next next = capture.next(frame);
@@ -221,7 +221,7 @@ private:
                 datagram.address = piece.address;
                 whole_frame(frame.data, piece, whole.data(), whole.size(), rebuilt);
                 kept = bpf_.keeps(rebuilt.data(), rebuilt.size(), rebuilt.size());
-            } else {
+            } else if (datagram.kind != UdpDatagram::Kind::Other) {
                 kept = bpf_.keeps(frame.data, frame.caplen, frame.length);
             }
             if (datagram.kind == UdpDatagram::Kind::Other || !kept) continue;
