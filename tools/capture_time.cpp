@@ -107,14 +107,22 @@ const TimeWriter::Minute& TimeWriter::local_minute(std::int64_t seconds) {
     if (seconds >= local_.start && seconds < local_.end) return local_;
     const std::time_t t = static_cast<std::time_t>(seconds);
     std::tm parts{};
-    if (localtime_r(&t, &parts) == nullptr) parts = std::tm{};
-    local_.start = seconds - parts.tm_sec;
+    if (static_cast<std::int64_t>(t) == seconds && localtime_r(&t, &parts) != nullptr) {
+        local_.start = seconds - parts.tm_sec;
+        local_.year = parts.tm_year + 1900;
+        local_.month = parts.tm_mon + 1;
+        local_.day = parts.tm_mday;
+        local_.hour = parts.tm_hour;
+        local_.minute = parts.tm_min;
+    } else {  // past a 32-bit time_t (after 2038 there): shown in UTC
+        const std::int64_t days = floor_div(seconds, 86400);
+        const std::int64_t minute_of_day = (seconds - days * 86400) / 60;
+        civil_from_days(days, local_.year, local_.month, local_.day);
+        local_.start = days * 86400 + minute_of_day * 60;
+        local_.hour = static_cast<int>(minute_of_day / 60);
+        local_.minute = static_cast<int>(minute_of_day % 60);
+    }
     local_.end = local_.start + 60;
-    local_.year = parts.tm_year + 1900;
-    local_.month = parts.tm_mon + 1;
-    local_.day = parts.tm_mday;
-    local_.hour = parts.tm_hour;
-    local_.minute = parts.tm_min;
     return local_;
 }
 
