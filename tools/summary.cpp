@@ -1,6 +1,7 @@
 #include "summary.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "json_text.h"
 
