@@ -7,6 +7,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "json_text.h"
+
 namespace paketlog {
 namespace tool {
 namespace {
@@ -46,36 +48,74 @@ private:
     iconv_t cd_;
 };
 
+Cp1251ToUtf8::Shown shown(const std::string& text) {
+    if (text.size() > Cp1251ToUtf8::kLongest) throw std::logic_error("a byte's form is longer than its table row");
+    Cp1251ToUtf8::Shown row{};
+    std::memcpy(row.bytes, text.data(), text.size());
+    row.size = static_cast<unsigned char>(text.size());
+    return row;
+}
+
+// Printable ASCII, shown as itself; in JSON '"' and '\' are not.
+bool as_itself(unsigned char byte) { return byte >= 0x20 && byte < 0x7F; }
+bool as_itself_in_json(unsigned char byte) { return as_itself(byte) && byte != '"' && byte != '\\'; }
+
+// Copies `text` to `out` through `table`: runs of bytes shown as themselves at
+// once, every other byte as its row (a whole row copied, its size counted).
+template <bool (*Plain)(unsigned char)>
+void translate(std::string_view text, const std::array<Cp1251ToUtf8::Shown, 256>& table, TextBuffer& out) {
+    char* const start = out.room(text.size() * Cp1251ToUtf8::kLongest);
+    char* o = start;
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
+    const unsigned char* const end = p + text.size();
+    while (p != end) {
+        const unsigned char* run = p;
+        while (p != end && Plain(*p)) ++p;
+        std::memcpy(o, run, static_cast<std::size_t>(p - run));
+        o += p - run;
+        if (p == end) break;
+        const Cp1251ToUtf8::Shown& row = table[*p++];
+        std::memcpy(o, row.bytes, Cp1251ToUtf8::kLongest);
+        o += row.size;
+    }
+    out.commit(static_cast<std::size_t>(o - start));
+}
+
 }  // namespace
 
 Cp1251ToUtf8::Cp1251ToUtf8() {
     Iconv cd("UTF-8", "WINDOWS-1251");
     for (int b = 0; b < 256; ++b) {
         const unsigned char byte = static_cast<unsigned char>(b);
+        std::string text;
         if (byte < 0x20 || byte == 0x7F || byte == 0x98) {
-            shown_[byte] = escaped(byte);
+            text = escaped(byte);
         } else if (byte < 0x80) {
-            shown_[byte] = std::string(1, static_cast<char>(byte));
+            text = std::string(1, static_cast<char>(byte));
         } else {
-            std::string character = cd.one(byte);
-            shown_[byte] = character.empty() ? escaped(byte) : character;
+            text = cd.one(byte);
+            if (text.empty()) text = escaped(byte);
         }
+        shown_[byte] = shown(text);
+        const std::string quoted = json_string(text);
+        json_[byte] = shown(quoted.substr(1, quoted.size() - 2));
     }
 }
 
+void Cp1251ToUtf8::append(std::string_view text, TextBuffer& out) const {
+    translate<as_itself>(text, shown_, out);
+}
+
+void Cp1251ToUtf8::append_json(std::string_view text, TextBuffer& out) const {
+    out.push_back('"');
+    translate<as_itself_in_json>(text, json_, out);
+    out.push_back('"');
+}
+
 std::string Cp1251ToUtf8::convert(std::string_view text) const {
-    std::string out;
-    out.reserve(text.size() * 2);
-    std::size_t same = 0;  // start of the bytes shown as themselves (printable ASCII), copied as one run
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const unsigned char byte = static_cast<unsigned char>(text[i]);
-        if (byte >= 0x20 && byte < 0x7F) continue;
-        out.append(text, same, i - same);
-        out += shown_[byte];
-        same = i + 1;
-    }
-    out.append(text, same);
-    return out;
+    TextBuffer out;
+    append(text, out);
+    return std::string(out.view());
 }
 
 }  // namespace tool
