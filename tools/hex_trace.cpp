@@ -2,6 +2,9 @@
 
 #include <array>
 #include <cstdio>
+#include <cstring>
+
+#include "paketlog.h"
 
 namespace paketlog {
 namespace tool {
@@ -20,6 +23,18 @@ constexpr std::array<signed char, 256> kHexValues = [] {
 }();
 
 int hex_value(char c) { return kHexValues[static_cast<unsigned char>(c)]; }
+
+// Value of every pair of characters (the first in the low byte) as two hex
+// digits, -1 for a pair that is none: one look-up a byte.
+const std::array<short, 65536> kPairValues = [] {
+    std::array<short, 65536> values{};
+    for (std::size_t pair = 0; pair < values.size(); ++pair) {
+        const int high = kHexValues[pair & 0xFF];
+        const int low = kHexValues[pair >> 8];
+        values[pair] = static_cast<short>(high < 0 || low < 0 ? -1 : high * 16 + low);
+    }
+    return values;
+}();
 
 bool is_separator(char c) { return c == ' ' || c == '\t' || c == ':' || c == '-'; }
 
@@ -65,6 +80,21 @@ HexScan scan_hex_line(std::string_view line, PacketBytes& bytes) {
         // its end, in that order.
         const std::size_t group = i;
         std::size_t too_long = 0;  // index of the first byte past the limit, 0: none
+        // Eight bytes at a time while all sixteen characters are digits.
+        while (i + 16 <= length && size + 8 <= kMaxPacketLength) {
+            const char* const digits = text + i;
+            unsigned char eight[8];
+            int all = 0;
+            for (std::size_t k = 0; k < 8; ++k) {
+                const int value = kPairValues[paketlog::detail::load_le16(digits + 2 * k)];
+                all |= value;
+                eight[k] = static_cast<unsigned char>(value);
+            }
+            if (all < 0) break;  // the pairs below take these digits one at a time
+            std::memcpy(bytes.data() + size, eight, sizeof eight);
+            i += 16;
+            size += 8;
+        }
         for (;;) {
             const int high = i < length ? hex_value(text[i]) : -1;
             if (high < 0) break;
