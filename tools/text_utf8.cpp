@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
@@ -56,28 +57,46 @@ Cp1251ToUtf8::Shown shown(const std::string& text) {
     return row;
 }
 
-// Printable ASCII, shown as itself; in JSON '"' and '\' are not.
-bool as_itself(unsigned char byte) { return byte >= 0x20 && byte < 0x7F; }
-bool as_itself_in_json(unsigned char byte) { return as_itself(byte) && byte != '"' && byte != '\\'; }
+// Whether all eight bytes at `p` are shown as themselves: printable ASCII
+// (0x20-0x7E), and in JSON neither '"' nor '\'. One 64-bit word: with every
+// byte below 0x80 and its top bit set before a subtraction, no byte borrows
+// from its neighbour, so each top bit tells of its own byte.
+template <bool Json>
+bool eight_as_themselves(const unsigned char* p) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101u;
+    constexpr std::uint64_t kTops = 0x8080808080808080u;
+    std::uint64_t x;
+    std::memcpy(&x, p, sizeof x);
+    const auto none_zero = [](std::uint64_t v) { return (((v | kTops) - kOnes) & kTops) == kTops; };
+    if (x & kTops) return false;                                      // 0x80-0xFF
+    if ((((x | kTops) - 0x20 * kOnes) & kTops) != kTops) return false;  // below 0x20
+    if ((x + kOnes) & kTops) return false;                            // 0x7F
+    return !Json || (none_zero(x ^ ('"' * kOnes)) && none_zero(x ^ ('\\' * kOnes)));
+}
 
-// Copies `text` to `out` through `table`: runs of bytes shown as themselves at
-// once, every other byte as its row (a whole row copied, its size counted).
-template <bool (*Plain)(unsigned char)>
+// Copies `text` to `out` through `table`: eight bytes at once while all of
+// them stand for themselves, every other byte as its row (a whole row
+// copied, its size counted).
+template <bool Json>
 void translate(std::string_view text, const std::array<Cp1251ToUtf8::Shown, 256>& table, TextBuffer& out) {
     char* const start = out.room(text.size() * Cp1251ToUtf8::kLongest);
     char* o = start;
     const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
     const unsigned char* const end = p + text.size();
-    while (p != end) {
-        const unsigned char* run = p;
-        while (p != end && Plain(*p)) ++p;
-        std::memcpy(o, run, static_cast<std::size_t>(p - run));
-        o += p - run;
-        if (p == end) break;
-        const Cp1251ToUtf8::Shown& row = table[*p++];
+    const auto one = [&](unsigned char byte) {
+        const Cp1251ToUtf8::Shown& row = table[byte];
         std::memcpy(o, row.bytes, Cp1251ToUtf8::kLongest);
         o += row.size;
+    };
+    for (; end - p >= 8; p += 8) {
+        if (eight_as_themselves<Json>(p)) {
+            std::memcpy(o, p, 8);
+            o += 8;
+        } else {
+            for (int k = 0; k < 8; ++k) one(p[k]);
+        }
     }
+    for (; p != end; ++p) one(*p);
     out.commit(static_cast<std::size_t>(o - start));
 }
 
@@ -103,12 +122,12 @@ Cp1251ToUtf8::Cp1251ToUtf8() {
 }
 
 void Cp1251ToUtf8::append(std::string_view text, TextBuffer& out) const {
-    translate<as_itself>(text, shown_, out);
+    translate<false>(text, shown_, out);
 }
 
 void Cp1251ToUtf8::append_json(std::string_view text, TextBuffer& out) const {
     out.push_back('"');
-    translate<as_itself_in_json>(text, json_, out);
+    translate<true>(text, json_, out);
     out.push_back('"');
 }
 

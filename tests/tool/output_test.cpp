@@ -178,3 +178,24 @@ TEST(JsonText, AppendAcrossTheBufferGrowing) {
         ASSERT_EQ(std::string(out.view()), std::string(before, '.') + quoted) << before;
     }
 }
+
+// Eight bytes are looked at together: every byte at every place of such a word.
+TEST(JsonText, AppendJsonOfEveryByteAtEveryPlaceInAWord) {
+    const Cp1251ToUtf8 utf8;
+    for (std::size_t shift = 0; shift < 8; ++shift) {
+        const std::string text = std::string(shift, 'a') + every_byte() + std::string(8, 'z');
+        TextBuffer out;
+        utf8.append_json(text, out);
+        EXPECT_EQ(std::string(out.view()), json_string(byte_by_byte(utf8, text))) << shift;
+    }
+}
+
+TEST(Utf8Text, AppendOfEveryByteAtEveryPlaceInAWord) {
+    const Cp1251ToUtf8 utf8;
+    for (std::size_t shift = 0; shift < 8; ++shift) {
+        const std::string text = std::string(shift, 'a') + every_byte() + std::string(8, 'z');
+        TextBuffer out;
+        utf8.append(text, out);
+        EXPECT_EQ(std::string(out.view()), byte_by_byte(utf8, text)) << shift;
+    }
+}
