@@ -10,26 +10,29 @@
 # the -j speed-up, which is of wall-clock time; -j is skipped when the
 # command has no such option.
 #
-#   scripts/perf-tool.sh [-n PACKETS] [-r REPEATS] [-s SEED] [-j JOBS] [-b BUILD_DIR] [-k]
+#   scripts/perf-tool.sh [-n PACKETS] [-r REPEATS] [-s SEED] [-j JOBS] [-b BUILD_DIR] [-t PROGRAM] [-k]
 #
 #   -n  packets in the trace (default 500000)
 #   -r  repetitions of each measurement; the fastest counts (default 3)
 #   -s  seed of the trace (default 1)
 #   -j  threads of the -j measurement (default: the processors, at least 2)
 #   -b  build directory (default build; configured and built as needed)
+#   -t  the command to measure (default BUILD_DIR/tools/paketlog), e.g. an
+#       older build's, against this build's library-only decode
 #   -k  keep the trace and the capture and print their paths
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packets=500000 repeats=3 seed=1 build=build keep=0 jobs=$(nproc)
+packets=500000 repeats=3 seed=1 build=build keep=0 jobs=$(nproc) tool=
 [ "$jobs" -ge 2 ] || jobs=2
-while getopts "n:r:s:j:b:kh" opt; do
+while getopts "n:r:s:j:b:t:kh" opt; do
   case $opt in
     n) packets=$OPTARG ;;
     r) repeats=$OPTARG ;;
     s) seed=$OPTARG ;;
     j) jobs=$OPTARG ;;
     b) build=$OPTARG ;;
+    t) tool=$OPTARG ;;
     k) keep=1 ;;
     h) sed -n '2,/^set /{/^#/s/^# \{0,1\}//p}' "$0"; exit 0 ;;
     *) sed -n '2,/^set /{/^#/s/^# \{0,1\}//p}' "$0" >&2; exit 2 ;;
@@ -39,7 +42,7 @@ done
 [ -f "$build/CMakeCache.txt" ] || cmake -S . -B "$build" -G Ninja >/dev/null
 # paketlog_cli is the command (build/tools/paketlog); paketlog is the library.
 cmake --build "$build" --target paketlog_cli paketlog_capture paketlog_make_trace paketlog_decode_memory >/dev/null
-tool=$build/tools/paketlog
+[ -n "$tool" ] || tool=$build/tools/paketlog
 memory=$build/bench/paketlog_decode_memory
 for program in "$tool" "$memory" "$build/tools/paketlog-capture"; do
   [ -x "$program" ] || { echo "perf-tool: $program was not built" >&2; exit 1; }
@@ -102,7 +105,7 @@ results=$workdir/results
 } >"$results"
 
 awk -v n="$packets" -v size="$(wc -c <"$trace")" -v pcap_size="$(wc -c <"$capture")" -v seed="$seed" \
-    -v reps="$repeats" -v build="$build" -v type="$build_type" -v host="$(uname -m)" -v jobs="$jobs" '
+    -v reps="$repeats" -v build="$build" -v tool="$tool" -v type="$build_type" -v host="$(uname -m)" -v jobs="$jobs" '
   { cpu[$1] = $2; wall[$1] = $3 }
   function row(label, key, against, against_label) {
     printf "%-30s %8.3f %8.3f %12.0f %8.2f %8.1f   %s\n", label, cpu[key] / 1e3, wall[key] / 1e3,
@@ -110,7 +113,7 @@ awk -v n="$packets" -v size="$(wc -c <"$trace")" -v pcap_size="$(wc -c <"$captur
   }
   END {
     printf "trace    %d packets, %.1f MB of hex, seed %d; capture %.1f MB\n", n, size / 1e6, seed, pcap_size / 1e6
-    printf "build    %s (%s), %s, fastest of %d runs\n\n", build, type, host, reps
+    printf "build    %s (%s), %s, fastest of %d runs; command %s\n\n", build, type, host, reps, tool
     printf "%-30s %8s %8s %12s %8s %8s   %s\n", "", "CPU s", "wall s", "packets/s", "x lib", "x wc -l", "(x lib: over)"
     row("library: operator decode", "lib-operator", "lib-operator", "")
     row("library: test-call decode", "lib-testcall", "lib-testcall", "")
