@@ -25,13 +25,14 @@ constexpr std::array<signed char, 256> kHexValues = [] {
 int hex_value(char c) { return kHexValues[static_cast<unsigned char>(c)]; }
 
 // Value of every pair of characters (the first in the low byte) as two hex
-// digits, -1 for a pair that is none: one look-up a byte.
-const std::array<short, 65536> kPairValues = [] {
-    std::array<short, 65536> values{};
+// digits, kNoPair for a pair that is none: one look-up a byte.
+constexpr unsigned kNoPair = 0x100;
+const std::array<unsigned short, 65536> kPairValues = [] {
+    std::array<unsigned short, 65536> values{};
     for (std::size_t pair = 0; pair < values.size(); ++pair) {
         const int high = kHexValues[pair & 0xFF];
         const int low = kHexValues[pair >> 8];
-        values[pair] = static_cast<short>(high < 0 || low < 0 ? -1 : high * 16 + low);
+        values[pair] = static_cast<unsigned short>(high < 0 || low < 0 ? kNoPair : high * 16 + low);
     }
     return values;
 }();
@@ -84,13 +85,13 @@ HexScan scan_hex_line(std::string_view line, PacketBytes& bytes) {
         while (i + 16 <= length && size + 8 <= kMaxPacketLength) {
             const char* const digits = text + i;
             unsigned char eight[8];
-            int all = 0;
+            unsigned all = 0;
             for (std::size_t k = 0; k < 8; ++k) {
-                const int value = kPairValues[paketlog::detail::load_le16(digits + 2 * k)];
+                const unsigned value = kPairValues[paketlog::detail::load_le16(digits + 2 * k)];
                 all |= value;
                 eight[k] = static_cast<unsigned char>(value);
             }
-            if (all < 0) break;  // the pairs below take these digits one at a time
+            if (all & kNoPair) break;  // the pairs below take these digits one at a time
             std::memcpy(bytes.data() + size, eight, sizeof eight);
             i += 16;
             size += 8;

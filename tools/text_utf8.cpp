@@ -49,12 +49,13 @@ private:
     iconv_t cd_;
 };
 
-Cp1251ToUtf8::Shown shown(const std::string& text) {
-    if (text.size() > Cp1251ToUtf8::kLongest) throw std::logic_error("a byte's form is longer than its table row");
-    Cp1251ToUtf8::Shown row{};
-    std::memcpy(row.bytes, text.data(), text.size());
-    row.size = static_cast<unsigned char>(text.size());
-    return row;
+// Puts `form` in `table` as the form of `byte`.
+void set_form(Cp1251ToUtf8::Table& table, unsigned char byte, const std::string& form) {
+    char word[sizeof(std::uint64_t)] = {};
+    if (form.size() >= sizeof word) throw std::logic_error("a byte's form is longer than its table row");
+    std::memcpy(word, form.data(), form.size());
+    std::memcpy(&table.forms[byte], word, sizeof word);
+    table.sizes[byte] = static_cast<unsigned char>(form.size());
 }
 
 // Whether all eight bytes at `p` are shown as themselves: printable ASCII
@@ -75,18 +76,18 @@ bool eight_as_themselves(const unsigned char* p) {
 }
 
 // Copies `text` to `out` through `table`: eight bytes at once while all of
-// them stand for themselves, every other byte as its row (a whole row
-// copied, its size counted).
+// them stand for themselves, every other byte as its form (a whole word
+// stored, its length counted). A form is at most seven bytes long, so the
+// room of seven a byte and one more holds every word stored.
 template <bool Json>
-void translate(std::string_view text, const std::array<Cp1251ToUtf8::Shown, 256>& table, TextBuffer& out) {
-    char* const start = out.room(text.size() * Cp1251ToUtf8::kLongest);
+void translate(std::string_view text, const Cp1251ToUtf8::Table& table, TextBuffer& out) {
+    char* const start = out.room(text.size() * 7 + 1);
     char* o = start;
     const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
     const unsigned char* const end = p + text.size();
     const auto one = [&](unsigned char byte) {
-        const Cp1251ToUtf8::Shown& row = table[byte];
-        std::memcpy(o, row.bytes, Cp1251ToUtf8::kLongest);
-        o += row.size;
+        std::memcpy(o, &table.forms[byte], sizeof(std::uint64_t));
+        o += table.sizes[byte];
     };
     for (; end - p >= 8; p += 8) {
         if (eight_as_themselves<Json>(p)) {
@@ -115,9 +116,9 @@ Cp1251ToUtf8::Cp1251ToUtf8() {
             text = cd.one(byte);
             if (text.empty()) text = escaped(byte);
         }
-        shown_[byte] = shown(text);
+        set_form(shown_, byte, text);
         const std::string quoted = json_string(text);
-        json_[byte] = shown(quoted.substr(1, quoted.size() - 2));
+        set_form(json_, byte, quoted.substr(1, quoted.size() - 2));
     }
 }
 

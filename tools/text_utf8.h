@@ -3,6 +3,7 @@
 #define PAKETLOG_TOOLS_TEXT_UTF8_H
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -27,16 +28,16 @@ public:
     void append_json(std::string_view text, TextBuffer& out) const;
     std::string convert(std::string_view text) const;
 
-    // The longest form of one byte in either table ("\\xNN" in JSON).
-    static constexpr std::size_t kLongest = 6;
-    struct Shown {
-        char bytes[kLongest];
-        unsigned char size;
+    // A table of the form of every byte: the form's bytes at the start of a
+    // word (one load and one store copy it), and its length.
+    struct Table {
+        std::array<std::uint64_t, 256> forms;
+        std::array<unsigned char, 256> sizes;
     };
 
 private:
-    std::array<Shown, 256> shown_;
-    std::array<Shown, 256> json_;
+    Table shown_;
+    Table json_;
 };
 
 }  // namespace tool
