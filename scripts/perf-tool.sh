@@ -78,19 +78,20 @@ best() {
 }
 
 # The library-only decodes: "operator CPU WALL BYTES" and "testcall ..." lines.
-library=$("$memory" -r "$repeats" "$trace")
-library_pcap=$("$memory" -r "$repeats" --pcap "$capture")
-library_jobs1=$("$memory" -r "$repeats" -j 1 "$trace")
-library_jobsn=$("$memory" -r "$repeats" -j "$jobs" "$trace")
-field() { awk -v name="$1" -v col="$2" '$1 == name { printf "%d", $col * 1000 }' <<<"$3"; }
+decoded=$("$memory" -r "$repeats" "$trace")
+decoded_pcap=$("$memory" -r "$repeats" --pcap "$capture")
+decoded_jobs1=$("$memory" -r "$repeats" -j 1 "$trace")
+decoded_jobsn=$("$memory" -r "$repeats" -j "$jobs" "$trace")
+# library KEY WORDING OUTPUT: "KEY CPU-ms WALL-ms" of that wording's line.
+library() { awk -v key="$1" -v name="$2" '$1 == name { printf "%s %d %d\n", key, $2 * 1000, $3 * 1000 }' <<<"$3"; }
 
 results=$workdir/results
 {
-  echo "lib-operator $(field operator 2 "$library") $(field operator 3 "$library")"
-  echo "lib-testcall $(field testcall 2 "$library") $(field testcall 3 "$library")"
-  echo "lib-pcap $(field operator 2 "$library_pcap") $(field operator 3 "$library_pcap")"
-  echo "lib-j1 $(field operator 2 "$library_jobs1") $(field operator 3 "$library_jobs1")"
-  echo "lib-jn $(field operator 2 "$library_jobsn") $(field operator 3 "$library_jobsn")"
+  library lib-operator operator "$decoded"
+  library lib-testcall testcall "$decoded"
+  library lib-pcap operator "$decoded_pcap"
+  library lib-j1 operator "$decoded_jobs1"
+  library lib-jn operator "$decoded_jobsn"
   echo "wc $(best wc -l "$trace")"
   echo "hex $(best "$tool" "$trace")"
   echo "raw $(best "$tool" --raw "$trace")"
