@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -197,5 +198,25 @@ TEST(Utf8Text, AppendOfEveryByteAtEveryPlaceInAWord) {
         TextBuffer out;
         utf8.append(text, out);
         EXPECT_EQ(std::string(out.view()), byte_by_byte(utf8, text)) << shift;
+    }
+}
+
+// Two workspaces in turn, as two threads would use them: each packet's line
+// is its own, whatever the other workspace decoded meanwhile.
+TEST(PacketLine, WorkspacesInTurnGiveTheLinesOfOne) {
+    std::vector<std::unique_ptr<paketlog::Workspace>> spaces;
+    spaces.push_back(std::make_unique<paketlog::Workspace>());
+    spaces.push_back(std::make_unique<paketlog::Workspace>());
+    auto line = std::make_unique<LineText>();
+    std::size_t turn = 0;
+    for (const testing_support::GoldenEntry& e : testing_support::golden_corpus()) {
+        std::vector<unsigned char> packet = e.packet;
+        for (bool testcall : {false, true}) {
+            Options o;
+            o.testcall = testcall;
+            const std::string one = decode_packet_line(o, packet);
+            const std::string_view text = decode_packet_text(o, *spaces[turn++ % 2], *line, packet.data(), packet.size());
+            ASSERT_EQ(text, one) << e.name;
+        }
     }
 }
