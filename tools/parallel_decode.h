@@ -47,7 +47,9 @@ private:
 };
 
 // Fills batch.input (and batch.first) with the next run of input; false when
-// the input has ended and the batch got nothing.
+// the input has ended and the batch got nothing. A batch ends at whole lines
+// (or frames) once it holds about a megabyte, or as soon as more input would
+// have to be waited for, so that a slow stream's lines are not held back.
 using ReadBatch = std::function<bool(Batch&)>;
 // Decodes batch.input into batch.output and batch.report(), on the worker
 // numbered `worker` (0 to jobs - 1): one per-thread state (a paketlog::
