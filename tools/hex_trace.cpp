@@ -6,6 +6,10 @@
 
 #include "paketlog.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace paketlog {
 namespace tool {
 namespace {
@@ -24,6 +28,7 @@ constexpr std::array<signed char, 256> kHexValues = [] {
 
 int hex_value(char c) { return kHexValues[static_cast<unsigned char>(c)]; }
 
+#if !defined(__SSE2__)
 // Value of every pair of characters (the first in the low byte) as two hex
 // digits, kNoPair for a pair that is none: one look-up a byte.
 constexpr unsigned kNoPair = 0x100;
@@ -36,6 +41,40 @@ const std::array<unsigned short, 65536> kPairValues = [] {
     }
     return values;
 }();
+#endif
+
+// Sixteen hex digits as eight bytes at `out`; false (and `out` written with
+// anything) when any of the characters is no hex digit.
+#if defined(__SSE2__)
+bool sixteen_digits(const char* digits, unsigned char* out) {
+    // As signed bytes, every character outside ASCII is below '0'.
+    const __m128i text = _mm_loadu_si128(reinterpret_cast<const __m128i*>(digits));
+    const __m128i lower = _mm_or_si128(text, _mm_set1_epi8(0x20));
+    const __m128i digit =
+        _mm_and_si128(_mm_cmpgt_epi8(text, _mm_set1_epi8('0' - 1)), _mm_cmplt_epi8(text, _mm_set1_epi8('9' + 1)));
+    const __m128i letter =
+        _mm_and_si128(_mm_cmpgt_epi8(lower, _mm_set1_epi8('a' - 1)), _mm_cmplt_epi8(lower, _mm_set1_epi8('f' + 1)));
+    if (_mm_movemask_epi8(_mm_or_si128(digit, letter)) != 0xFFFF) return false;
+    const __m128i values = _mm_or_si128(_mm_and_si128(digit, _mm_sub_epi8(text, _mm_set1_epi8('0'))),
+                                        _mm_and_si128(letter, _mm_sub_epi8(lower, _mm_set1_epi8('a' - 10))));
+    // Each 16-bit lane holds a high digit in its low byte and the low digit
+    // after it: the byte they make, then the eight lanes packed to bytes.
+    const __m128i joined = _mm_or_si128(_mm_slli_epi16(_mm_and_si128(values, _mm_set1_epi16(0x00FF)), 4),
+                                        _mm_srli_epi16(values, 8));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(joined, joined));
+    return true;
+}
+#else
+bool sixteen_digits(const char* digits, unsigned char* out) {
+    unsigned all = 0;
+    for (std::size_t k = 0; k < 8; ++k) {
+        const unsigned value = kPairValues[paketlog::detail::load_le16(digits + 2 * k)];
+        all |= value;
+        out[k] = static_cast<unsigned char>(value);
+    }
+    return (all & kNoPair) == 0;
+}
+#endif
 
 bool is_separator(char c) { return c == ' ' || c == '\t' || c == ':' || c == '-'; }
 
@@ -82,17 +121,8 @@ HexScan scan_hex_line(std::string_view line, PacketBytes& bytes) {
         const std::size_t group = i;
         std::size_t too_long = 0;  // index of the first byte past the limit, 0: none
         // Eight bytes at a time while all sixteen characters are digits.
-        while (i + 16 <= length && size + 8 <= kMaxPacketLength) {
-            const char* const digits = text + i;
-            unsigned char eight[8];
-            unsigned all = 0;
-            for (std::size_t k = 0; k < 8; ++k) {
-                const unsigned value = kPairValues[paketlog::detail::load_le16(digits + 2 * k)];
-                all |= value;
-                eight[k] = static_cast<unsigned char>(value);
-            }
-            if (all & kNoPair) break;  // the pairs below take these digits one at a time
-            std::memcpy(bytes.data() + size, eight, sizeof eight);
+        // The pairs below take the rest one at a time.
+        while (i + 16 <= length && size + 8 <= kMaxPacketLength && sixteen_digits(text + i, bytes.data() + size)) {
             i += 16;
             size += 8;
         }
