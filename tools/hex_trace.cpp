@@ -1,8 +1,14 @@
 #include "hex_trace.h"
 
-#include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstring>
+
+#include "paketlog.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace paketlog {
 namespace tool {
@@ -22,13 +28,63 @@ constexpr std::array<signed char, 256> kHexValues = [] {
 
 int hex_value(char c) { return kHexValues[static_cast<unsigned char>(c)]; }
 
+#if !defined(__SSE2__)
+// Value of every pair of characters (the first in the low byte) as two hex
+// digits, kNoPair for a pair that is none: one look-up a byte.
+constexpr unsigned kNoPair = 0x100;
+const std::array<unsigned short, 65536> kPairValues = [] {
+    std::array<unsigned short, 65536> values{};
+    for (std::size_t pair = 0; pair < values.size(); ++pair) {
+        const int high = kHexValues[pair & 0xFF];
+        const int low = kHexValues[pair >> 8];
+        values[pair] = static_cast<unsigned short>(high < 0 || low < 0 ? kNoPair : high * 16 + low);
+    }
+    return values;
+}();
+#endif
+
+// Sixteen hex digits as eight bytes at `out`; false (and `out` written with
+// anything) when any of the characters is no hex digit.
+#if defined(__SSE2__)
+bool sixteen_digits(const char* digits, unsigned char* out) {
+    // As signed bytes, every character outside ASCII is below '0'.
+    const __m128i text = _mm_loadu_si128(reinterpret_cast<const __m128i*>(digits));
+    const __m128i lower = _mm_or_si128(text, _mm_set1_epi8(0x20));
+    const __m128i digit =
+        _mm_and_si128(_mm_cmpgt_epi8(text, _mm_set1_epi8('0' - 1)), _mm_cmplt_epi8(text, _mm_set1_epi8('9' + 1)));
+    const __m128i letter =
+        _mm_and_si128(_mm_cmpgt_epi8(lower, _mm_set1_epi8('a' - 1)), _mm_cmplt_epi8(lower, _mm_set1_epi8('f' + 1)));
+    if (_mm_movemask_epi8(_mm_or_si128(digit, letter)) != 0xFFFF) return false;
+    const __m128i values = _mm_or_si128(_mm_and_si128(digit, _mm_sub_epi8(text, _mm_set1_epi8('0'))),
+                                        _mm_and_si128(letter, _mm_sub_epi8(lower, _mm_set1_epi8('a' - 10))));
+    // Each 16-bit lane holds a high digit in its low byte and the low digit
+    // after it: the byte they make, then the eight lanes packed to bytes.
+    const __m128i joined = _mm_or_si128(_mm_slli_epi16(_mm_and_si128(values, _mm_set1_epi16(0x00FF)), 4),
+                                        _mm_srli_epi16(values, 8));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(joined, joined));
+    return true;
+}
+#else
+bool sixteen_digits(const char* digits, unsigned char* out) {
+    unsigned all = 0;
+    for (std::size_t k = 0; k < 8; ++k) {
+        const unsigned value = kPairValues[paketlog::detail::load_le16(digits + 2 * k)];
+        all |= value;
+        out[k] = static_cast<unsigned char>(value);
+    }
+    return (all & kNoPair) == 0;
+}
+#endif
+
 bool is_separator(char c) { return c == ' ' || c == '\t' || c == ':' || c == '-'; }
 
-HexLine error_at(const std::string& what, std::size_t index) {
-    HexLine result;
-    result.kind = HexLine::Kind::Error;
-    result.error = what + " at column " + std::to_string(index + 1);
-    return result;
+HexScan fault_at(HexScan::Fault fault, std::size_t index, char bad = 0) {
+    HexScan scan;
+    scan.kind = HexScan::Kind::Error;
+    scan.fault = fault;
+    scan.column = index + 1;
+    scan.bad = bad;
+    return scan;
 }
 
 std::string shown_char(char c) {
@@ -41,41 +97,84 @@ std::string shown_char(char c) {
 
 }  // namespace
 
-HexLine parse_hex_line(std::string_view line) {
+HexScan scan_hex_line(std::string_view line, PacketBytes& bytes) {
     const std::size_t comment = line.find('#');
     if (comment != std::string_view::npos) line = line.substr(0, comment);
     while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.remove_suffix(1);
 
-    HexLine result;
-    result.bytes.reserve(std::min(line.size() / 2, kMaxPacketLength));
+    const char* const text = line.data();
+    const std::size_t length = line.size();
+    std::size_t size = 0;
     bool has_text = false;
     std::size_t i = 0;
-    while (i < line.size()) {
-        if (is_separator(line[i])) {
-            if (line[i] != ' ' && line[i] != '\t') has_text = true;
+    while (i < length) {
+        if (is_separator(text[i])) {
+            if (text[i] != ' ' && text[i] != '\t') has_text = true;
             ++i;
             continue;
         }
         has_text = true;
-        if (line[i] == '0' && i + 1 < line.size() && (line[i + 1] == 'x' || line[i + 1] == 'X')) i += 2;
+        if (text[i] == '0' && i + 1 < length && (text[i + 1] == 'x' || text[i + 1] == 'X')) i += 2;
+        // One group of digits, written as it is read; where it must end (a
+        // character that is no digit, an odd digit, the length) is judged at
+        // its end, in that order.
         const std::size_t group = i;
-        while (i < line.size() && hex_value(line[i]) >= 0) ++i;
-        if (i < line.size() && !is_separator(line[i]))
-            return error_at("non-hex character " + shown_char(line[i]), i);
-        if ((i - group) % 2 != 0) return error_at("odd number of hex digits", group);
-        for (std::size_t k = group; k < i; k += 2) {
-            if (result.bytes.size() == kMaxPacketLength)
-                return error_at("packet longer than " + std::to_string(kMaxPacketLength) + " bytes", k);
-            result.bytes.push_back(static_cast<unsigned char>(hex_value(line[k]) * 16 + hex_value(line[k + 1])));
+        std::size_t too_long = 0;  // index of the first byte past the limit, 0: none
+        // Eight bytes at a time while all sixteen characters are digits.
+        // The pairs below take the rest one at a time.
+        while (i + 16 <= length && size + 8 <= kMaxPacketLength && sixteen_digits(text + i, bytes.data() + size)) {
+            i += 16;
+            size += 8;
         }
+        for (;;) {
+            const int high = i < length ? hex_value(text[i]) : -1;
+            if (high < 0) break;
+            const int low = i + 1 < length ? hex_value(text[i + 1]) : -1;
+            if (low < 0) {
+                ++i;
+                break;
+            }
+            if (size < kMaxPacketLength)
+                bytes[size++] = static_cast<unsigned char>(high * 16 + low);
+            else if (too_long == 0)
+                too_long = i;
+            i += 2;
+        }
+        if (i < length && !is_separator(text[i])) return fault_at(HexScan::Fault::NonHex, i, text[i]);
+        if ((i - group) % 2 != 0) return fault_at(HexScan::Fault::OddDigits, group);
+        if (too_long != 0) return fault_at(HexScan::Fault::TooLong, too_long);
     }
-    if (!has_text) return result;
-    if (result.bytes.empty()) {
-        result.kind = HexLine::Kind::Error;
-        result.error = "empty packet";
-        return result;
+    HexScan scan;
+    if (!has_text) return scan;
+    if (size == 0) {
+        scan.kind = HexScan::Kind::Error;
+        scan.fault = HexScan::Fault::Empty;
+        return scan;
     }
-    result.kind = HexLine::Kind::Packet;
+    scan.kind = HexScan::Kind::Packet;
+    scan.size = size;
+    return scan;
+}
+
+std::string hex_fault_text(const HexScan& scan) {
+    const std::string column = " at column " + std::to_string(scan.column);
+    switch (scan.fault) {
+    case HexScan::Fault::NonHex: return "non-hex character " + shown_char(scan.bad) + column;
+    case HexScan::Fault::OddDigits: return "odd number of hex digits" + column;
+    case HexScan::Fault::TooLong: return "packet longer than " + std::to_string(kMaxPacketLength) + " bytes" + column;
+    case HexScan::Fault::Empty: return "empty packet";
+    case HexScan::Fault::None: break;
+    }
+    return "";
+}
+
+HexLine parse_hex_line(std::string_view line) {
+    static thread_local PacketBytes bytes;
+    const HexScan scan = scan_hex_line(line, bytes);
+    HexLine result;
+    result.kind = static_cast<HexLine::Kind>(scan.kind);
+    if (scan.kind == HexScan::Kind::Packet) result.bytes.assign(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(scan.size));
+    if (scan.kind == HexScan::Kind::Error) result.error = hex_fault_text(scan);
     return result;
 }
 

@@ -2,6 +2,8 @@
 #ifndef PAKETLOG_TOOLS_HEX_TRACE_H
 #define PAKETLOG_TOOLS_HEX_TRACE_H
 
+#include <array>
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,17 +14,37 @@ namespace tool {
 // The largest packet the decoders take: its length travels as an unsigned short.
 constexpr std::size_t kMaxPacketLength = 65535;
 
+// Room for the bytes of one line, owned by the caller and reused.
+using PacketBytes = std::array<unsigned char, kMaxPacketLength>;
+
+// What one line holds. Bytes are pairs of hex digits; blanks, ':' and '-' may
+// stand between bytes, and every group may open with "0x". A '#' starts a
+// comment that runs to the end of the line; a line holding nothing else is
+// skipped. A trailing '\r' (a trace saved with CRLF) is ignored.
+struct HexScan {
+    enum class Kind { Skip, Packet, Error };
+    enum class Fault { None, NonHex, OddDigits, TooLong, Empty };
+    Kind kind = Kind::Skip;
+    std::size_t size = 0;  // Kind::Packet: bytes written
+    Fault fault = Fault::None;
+    std::size_t column = 0;  // 1-based column of the fault (not for Fault::Empty)
+    char bad = 0;            // Fault::NonHex: the character
+};
+
+// Reads the bytes of `line` into `bytes` (the caller's; no allocation).
+HexScan scan_hex_line(std::string_view line, PacketBytes& bytes);
+
+// What is wrong with a line scanned as Kind::Error, with its column:
+// "odd number of hex digits at column 4".
+std::string hex_fault_text(const HexScan& scan);
+
+// The same line as its own vector of bytes or error text.
 struct HexLine {
     enum class Kind { Skip, Packet, Error };
     Kind kind = Kind::Skip;
     std::vector<unsigned char> bytes;  // Kind::Packet
     std::string error;                 // Kind::Error: what is wrong, with its column
 };
-
-// One line of a trace. Bytes are pairs of hex digits; blanks, ':' and '-'
-// may stand between bytes, and every group may open with "0x". A '#' starts
-// a comment that runs to the end of the line; a line holding nothing else
-// is skipped. A trailing '\r' (a trace saved with CRLF) is ignored.
 HexLine parse_hex_line(std::string_view line);
 
 }  // namespace tool

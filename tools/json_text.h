@@ -5,11 +5,17 @@
 #include <string>
 #include <string_view>
 
+#include "text_buffer.h"
+
 namespace paketlog {
 namespace tool {
 
-// `text` (UTF-8) as a quoted JSON string: '"' and '\' escaped, control
-// characters as \n, \t and the like or \u00XX; everything else unchanged.
+// `text` (UTF-8) as a quoted JSON string added to the end of `out`: '"' and
+// '\' escaped, control characters (and DEL) as \n, \t and the like or
+// \u00XX; everything else unchanged.
+void json_append(std::string_view text, TextBuffer& out);
+
+// The same as a string of its own.
 std::string json_string(std::string_view text);
 
 }  // namespace tool

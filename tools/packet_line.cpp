@@ -2,29 +2,28 @@
 
 #include <algorithm>
 #include <cstring>
-
-#include "paketlog.h"
+#include <memory>
 
 namespace paketlog {
 namespace tool {
-namespace {
 
-// Room for the longest line: the block text alone takes up to 12415 characters.
-constexpr int kLineCapacity = 16384;
-
-}  // namespace
+std::string_view decode_packet_text(const Options& options, Workspace& ws, LineText& line, unsigned char* packet,
+                                    std::size_t size) {
+    // A decoder with nothing to do writes nothing, so only the first byte is emptied.
+    line[0] = '\0';
+    const unsigned short length = static_cast<unsigned short>(std::min<std::size_t>(size, 65535));
+    if (options.testcall)
+        decode_paket_testcall(ws, line.data(), static_cast<int>(line.size()), packet, length, options.incoming);
+    else
+        decode_paket(ws, line.data(), static_cast<int>(line.size()), packet, length, options.msg_type,
+                     options.skip_type);
+    return std::string_view(line.data(), ::strnlen(line.data(), line.size()));
+}
 
 std::string decode_packet_line(const Options& options, std::vector<unsigned char>& packet) {
-    // One buffer for every packet, the tool decoding one at a time; a decoder
-    // with nothing to do writes nothing, so only the first byte is emptied.
-    static char line[kLineCapacity];
-    line[0] = '\0';
-    const unsigned short length = static_cast<unsigned short>(std::min<std::size_t>(packet.size(), 65535));
-    if (options.testcall)
-        decode_paket_testcall(line, kLineCapacity, packet.data(), length, options.incoming);
-    else
-        decode_paket(line, kLineCapacity, packet.data(), length, options.msg_type, options.skip_type);
-    return std::string(line, ::strnlen(line, sizeof line));
+    static const auto ws = std::make_unique<Workspace>();
+    static const auto line = std::make_unique<LineText>();
+    return std::string(decode_packet_text(options, *ws, *line, packet.data(), packet.size()));
 }
 
 }  // namespace tool

@@ -2,17 +2,30 @@
 #ifndef PAKETLOG_TOOLS_PACKET_LINE_H
 #define PAKETLOG_TOOLS_PACKET_LINE_H
 
+#include <array>
+#include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "options.h"
+#include "paketlog.h"
 
 namespace paketlog {
 namespace tool {
 
-// The line the options ask for, as the library wrote it (8-bit text).
-// `packet` holds 1 to 65535 bytes; the decoders get its length and read no
-// byte past it.
+// Room for the longest line: the block text alone takes up to 12415 characters.
+constexpr std::size_t kLineCapacity = 16384;
+using LineText = std::array<char, kLineCapacity>;
+
+// The line the options ask for, as the library wrote it (8-bit text), in the
+// caller's `line`, through the re-entrant decoders with the caller's
+// workspace: one workspace and one line per thread. `packet` holds `size`
+// bytes, 1 to 65535; the decoders get its length and read no byte past it.
+std::string_view decode_packet_text(const Options& options, Workspace& ws, LineText& line, unsigned char* packet,
+                                    std::size_t size);
+
+// The same as a string of its own, through one workspace of the tool's.
 std::string decode_packet_line(const Options& options, std::vector<unsigned char>& packet);
 
 }  // namespace tool

@@ -3,9 +3,12 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
+
+#include "json_text.h"
 
 namespace paketlog {
 namespace tool {
@@ -46,36 +49,93 @@ private:
     iconv_t cd_;
 };
 
+// Puts `form` in `table` as the form of `byte`.
+void set_form(Cp1251ToUtf8::Table& table, unsigned char byte, const std::string& form) {
+    char word[sizeof(std::uint64_t)] = {};
+    if (form.size() >= sizeof word) throw std::logic_error("a byte's form is longer than its table row");
+    std::memcpy(word, form.data(), form.size());
+    std::memcpy(&table.forms[byte], word, sizeof word);
+    table.sizes[byte] = static_cast<unsigned char>(form.size());
+}
+
+// Whether all eight bytes at `p` are shown as themselves: printable ASCII
+// (0x20-0x7E), and in JSON neither '"' nor '\'. One 64-bit word: with every
+// byte below 0x80 and its top bit set before a subtraction, no byte borrows
+// from its neighbour, so each top bit tells of its own byte.
+template <bool Json>
+bool eight_as_themselves(const unsigned char* p) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101u;
+    constexpr std::uint64_t kTops = 0x8080808080808080u;
+    std::uint64_t x;
+    std::memcpy(&x, p, sizeof x);
+    const auto none_zero = [](std::uint64_t v) { return (((v | kTops) - kOnes) & kTops) == kTops; };
+    if (x & kTops) return false;                                      // 0x80-0xFF
+    if ((((x | kTops) - 0x20 * kOnes) & kTops) != kTops) return false;  // below 0x20
+    if ((x + kOnes) & kTops) return false;                            // 0x7F
+    return !Json || (none_zero(x ^ ('"' * kOnes)) && none_zero(x ^ ('\\' * kOnes)));
+}
+
+// Copies `text` to `out` through `table`: eight bytes at once while all of
+// them stand for themselves, every other byte as its form (a whole word
+// stored, its length counted). A form is at most seven bytes long, so the
+// room of seven a byte and one more holds every word stored.
+template <bool Json>
+void translate(std::string_view text, const Cp1251ToUtf8::Table& table, TextBuffer& out) {
+    char* const start = out.room(text.size() * 7 + 1);
+    char* o = start;
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
+    const unsigned char* const end = p + text.size();
+    const auto one = [&](unsigned char byte) {
+        std::memcpy(o, &table.forms[byte], sizeof(std::uint64_t));
+        o += table.sizes[byte];
+    };
+    for (; end - p >= 8; p += 8) {
+        if (eight_as_themselves<Json>(p)) {
+            std::memcpy(o, p, 8);
+            o += 8;
+        } else {
+            for (int k = 0; k < 8; ++k) one(p[k]);
+        }
+    }
+    for (; p != end; ++p) one(*p);
+    out.commit(static_cast<std::size_t>(o - start));
+}
+
 }  // namespace
 
 Cp1251ToUtf8::Cp1251ToUtf8() {
     Iconv cd("UTF-8", "WINDOWS-1251");
     for (int b = 0; b < 256; ++b) {
         const unsigned char byte = static_cast<unsigned char>(b);
+        std::string text;
         if (byte < 0x20 || byte == 0x7F || byte == 0x98) {
-            shown_[byte] = escaped(byte);
+            text = escaped(byte);
         } else if (byte < 0x80) {
-            shown_[byte] = std::string(1, static_cast<char>(byte));
+            text = std::string(1, static_cast<char>(byte));
         } else {
-            std::string character = cd.one(byte);
-            shown_[byte] = character.empty() ? escaped(byte) : character;
+            text = cd.one(byte);
+            if (text.empty()) text = escaped(byte);
         }
+        set_form(shown_, byte, text);
+        const std::string quoted = json_string(text);
+        set_form(json_, byte, quoted.substr(1, quoted.size() - 2));
     }
 }
 
+void Cp1251ToUtf8::append(std::string_view text, TextBuffer& out) const {
+    translate<false>(text, shown_, out);
+}
+
+void Cp1251ToUtf8::append_json(std::string_view text, TextBuffer& out) const {
+    out.push_back('"');
+    translate<true>(text, json_, out);
+    out.push_back('"');
+}
+
 std::string Cp1251ToUtf8::convert(std::string_view text) const {
-    std::string out;
-    out.reserve(text.size() * 2);
-    std::size_t same = 0;  // start of the bytes shown as themselves (printable ASCII), copied as one run
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const unsigned char byte = static_cast<unsigned char>(text[i]);
-        if (byte >= 0x20 && byte < 0x7F) continue;
-        out.append(text, same, i - same);
-        out += shown_[byte];
-        same = i + 1;
-    }
-    out.append(text, same);
-    return out;
+    TextBuffer out;
+    append(text, out);
+    return std::string(out.view());
 }
 
 }  // namespace tool

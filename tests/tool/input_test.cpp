@@ -92,3 +92,51 @@ TEST(HexTrace, SpellingsSkipsErrorColumnsAndTheLengthTheDecodersTake) {
         EXPECT_EQ(shown, c.second) << '"' << c.first.substr(0, 40) << '"';
     }
 }
+
+// One caller's array for every line: each scan reports its own bytes only.
+TEST(HexTrace, ScanReusesTheCallersArray) {
+    PacketBytes bytes;
+    ASSERT_EQ(scan_hex_line("01 02 03 04", bytes).size, 4u);
+    const HexScan scan = scan_hex_line("a0b0", bytes);
+    ASSERT_EQ(scan.kind, HexScan::Kind::Packet);
+    EXPECT_EQ(std::vector<unsigned char>(bytes.begin(), bytes.begin() + 2), (std::vector<unsigned char>{0xA0, 0xB0}));
+    EXPECT_EQ(scan.size, 2u);
+}
+
+// The limit crossed in a later group: the column of its first byte too many.
+TEST(HexTrace, LimitCrossedInALaterGroup) {
+    std::string line(2 * 65534, 'a');
+    line += " 0102";
+    PacketBytes bytes;
+    const HexScan scan = scan_hex_line(line, bytes);
+    EXPECT_EQ(hex_fault_text(scan), "packet longer than 65535 bytes at column " + std::to_string(2 * 65534 + 4));
+}
+
+TEST(HexTrace, LimitFilledExactlyAcrossGroups) {
+    std::string line(2 * 65534, 'a');
+    line += " 01";
+    PacketBytes bytes;
+    const HexScan scan = scan_hex_line(line, bytes);
+    ASSERT_EQ(scan.kind, HexScan::Kind::Packet);
+    EXPECT_EQ(scan.size, 65535u);
+    EXPECT_EQ(bytes[65534], 0x01);
+}
+
+// A group both too long and spoiled by a letter: the letter is named.
+TEST(HexTrace, NonHexCharacterBeforeTheLengthInOneGroup) {
+    PacketBytes bytes;
+    const HexScan scan = scan_hex_line(std::string(2 * 65536, 'a') + "z", bytes);
+    EXPECT_EQ(hex_fault_text(scan), "non-hex character 'z' at column 131073");
+}
+
+// A group both too long and odd: the odd digit is named, at the group's start.
+TEST(HexTrace, OddDigitsBeforeTheLengthInOneGroup) {
+    PacketBytes bytes;
+    const HexScan scan = scan_hex_line("00 " + std::string(2 * 65536 + 1, 'a'), bytes);
+    EXPECT_EQ(hex_fault_text(scan), "odd number of hex digits at column 4");
+}
+
+TEST(HexTrace, LastDigitAloneAtTheEndOfTheLine) {
+    PacketBytes bytes;
+    EXPECT_EQ(hex_fault_text(scan_hex_line("0102 a", bytes)), "odd number of hex digits at column 6");
+}

@@ -133,3 +133,163 @@ TEST(PacketFilter, TypesSeancesAndShortPackets) {
         EXPECT_EQ(PacketFilter().set(wrong), std::string("--type wants a packet type from 0 to 255 or its name, not '") + bad + "'");
     }
 }
+
+namespace {
+
+// Every golden packet's operator and test-call line (8-bit text).
+std::vector<std::string> corpus_lines() {
+    std::vector<std::string> lines;
+    for (const testing_support::GoldenEntry& e : testing_support::golden_corpus()) {
+        std::vector<unsigned char> packet = e.packet;
+        for (bool testcall : {false, true}) {
+            Options o;
+            o.testcall = testcall;
+            lines.push_back(decode_packet_line(o, packet));
+        }
+    }
+    return lines;
+}
+
+std::string every_byte() {
+    std::string bytes;
+    for (int b = 0; b < 256; ++b) bytes += static_cast<char>(b);
+    return bytes;
+}
+
+// `text` one byte at a time: what the table says of each byte, in turn.
+std::string byte_by_byte(const Cp1251ToUtf8& utf8, const std::string& text) {
+    std::string shown;
+    for (char c : text) shown += utf8.convert(std::string(1, c));
+    return shown;
+}
+
+}  // namespace
+
+// Runs of ASCII copied at once give what byte after byte gives, on real lines.
+TEST(Utf8Text, AppendOfCorpusLinesMatchesByteByByte) {
+    const Cp1251ToUtf8 utf8;
+    TextBuffer out;
+    for (const std::string& line : corpus_lines()) {
+        out.clear();
+        utf8.append(line, out);
+        ASSERT_EQ(std::string(out.view()), byte_by_byte(utf8, line)) << line;
+    }
+}
+
+TEST(Utf8Text, AppendKeepsWhatTheBufferHeld) {
+    const Cp1251ToUtf8 utf8;
+    TextBuffer out;
+    out.append("head|");
+    utf8.append("\xC0" "b", out);
+    EXPECT_EQ(std::string(out.view()), "head|Аb");
+}
+
+// The buffer starts at 256 bytes and doubles: text added at every fill
+// level around its first sizes comes out whole.
+TEST(Utf8Text, AppendAcrossTheBufferGrowing) {
+    const Cp1251ToUtf8 utf8;
+    const std::string text = every_byte();
+    const std::string shown = byte_by_byte(utf8, text);
+    for (std::size_t before = 0; before <= 1100; before += 7) {
+        TextBuffer out;
+        out.append(std::string(before, '.'));
+        utf8.append(text, out);
+        ASSERT_EQ(std::string(out.view()), std::string(before, '.') + shown) << before;
+    }
+}
+
+TEST(Utf8Text, AppendOfNothingAddsNothing) {
+    const Cp1251ToUtf8 utf8;
+    TextBuffer out;
+    utf8.append("", out);
+    EXPECT_TRUE(out.empty());
+}
+
+TEST(JsonText, AppendJsonOfEveryByteMatchesEscapingTheUtf8) {
+    const Cp1251ToUtf8 utf8;
+    for (int b = 0; b < 256; ++b) {
+        const std::string one(1, static_cast<char>(b));
+        TextBuffer out;
+        utf8.append_json(one, out);
+        EXPECT_EQ(std::string(out.view()), json_string(utf8.convert(one))) << b;
+    }
+}
+
+TEST(JsonText, AppendJsonOfCorpusLinesMatchesEscapingTheUtf8) {
+    const Cp1251ToUtf8 utf8;
+    TextBuffer out;
+    for (const std::string& line : corpus_lines()) {
+        out.clear();
+        utf8.append_json(line, out);
+        ASSERT_EQ(std::string(out.view()), json_string(utf8.convert(line))) << line;
+    }
+}
+
+TEST(JsonText, EmptyTextIsTwoQuotes) {
+    TextBuffer out;
+    json_append("", out);
+    EXPECT_EQ(std::string(out.view()), "\"\"");
+}
+
+// A run of plain text, then an escape at the very end, then one at the start.
+TEST(JsonText, EscapesAtTheEndsOfRuns) {
+    TextBuffer out;
+    json_append("ab\"", out);
+    json_append("\\cd", out);
+    EXPECT_EQ(std::string(out.view()), "\"ab\\\"\"\"\\\\cd\"");
+}
+
+TEST(JsonText, AppendAcrossTheBufferGrowing) {
+    std::string text;
+    for (int i = 0; i < 100; ++i) text += "\x01x\"";
+    std::string quoted = "\"";
+    for (int i = 0; i < 100; ++i) quoted += "\\u0001x\\\"";
+    quoted += '"';
+    for (std::size_t before = 0; before <= 1100; before += 13) {
+        TextBuffer out;
+        out.append(std::string(before, '.'));
+        json_append(text, out);
+        ASSERT_EQ(std::string(out.view()), std::string(before, '.') + quoted) << before;
+    }
+}
+
+// Eight bytes are looked at together: every byte at every place of such a word.
+TEST(JsonText, AppendJsonOfEveryByteAtEveryPlaceInAWord) {
+    const Cp1251ToUtf8 utf8;
+    for (std::size_t shift = 0; shift < 8; ++shift) {
+        const std::string text = std::string(shift, 'a') + every_byte() + std::string(8, 'z');
+        TextBuffer out;
+        utf8.append_json(text, out);
+        EXPECT_EQ(std::string(out.view()), json_string(byte_by_byte(utf8, text))) << shift;
+    }
+}
+
+TEST(Utf8Text, AppendOfEveryByteAtEveryPlaceInAWord) {
+    const Cp1251ToUtf8 utf8;
+    for (std::size_t shift = 0; shift < 8; ++shift) {
+        const std::string text = std::string(shift, 'a') + every_byte() + std::string(8, 'z');
+        TextBuffer out;
+        utf8.append(text, out);
+        EXPECT_EQ(std::string(out.view()), byte_by_byte(utf8, text)) << shift;
+    }
+}
+
+// Two workspaces in turn, as two threads would use them: each packet's line
+// is its own, whatever the other workspace decoded meanwhile.
+TEST(PacketLine, WorkspacesInTurnGiveTheLinesOfOne) {
+    std::vector<std::unique_ptr<paketlog::Workspace>> spaces;
+    spaces.push_back(std::make_unique<paketlog::Workspace>());
+    spaces.push_back(std::make_unique<paketlog::Workspace>());
+    auto line = std::make_unique<LineText>();
+    std::size_t turn = 0;
+    for (const testing_support::GoldenEntry& e : testing_support::golden_corpus()) {
+        std::vector<unsigned char> packet = e.packet;
+        for (bool testcall : {false, true}) {
+            Options o;
+            o.testcall = testcall;
+            const std::string one = decode_packet_line(o, packet);
+            const std::string_view text = decode_packet_text(o, *spaces[turn++ % 2], *line, packet.data(), packet.size());
+            ASSERT_EQ(text, one) << e.name;
+        }
+    }
+}
