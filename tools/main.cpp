@@ -126,7 +126,7 @@ private:
         for (;;) {
             const CaptureReader::Next next = capture.next(frame);
             if (next != CaptureReader::Next::Frame) {
-                for (const Reassembler::Incomplete& lost : pieces.given_up(true)) report_incomplete(name, lost);
+                for (const Reassembler::GivenUp& lost : pieces.given_up(true)) report_given_up(name, lost);
                 if (next == CaptureReader::Next::End) return;
                 return report(name, "cannot read capture after frame " + std::to_string(frame.number) + ": " +
                                         capture.error());
@@ -134,7 +134,7 @@ private:
             UdpDatagram datagram = find_udp_payload(capture.link_type(), frame.data, frame.caplen);
             if (datagram.kind == UdpDatagram::Kind::Fragment) {
                 const bool complete = pieces.add(datagram, frame.number, whole);
-                for (const Reassembler::Incomplete& lost : pieces.given_up(false)) report_incomplete(name, lost);
+                for (const Reassembler::GivenUp& lost : pieces.given_up(false)) report_given_up(name, lost);
                 if (!complete) continue;
                 datagram = udp_in(whole.data(), whole.size());
             }
@@ -161,13 +161,29 @@ private:
     }
 
     // A fragmented datagram is decoded in the frame of its last piece; one that
-    // never came together is named by the frame of its first.
-    void report_incomplete(const std::string& name, const Reassembler::Incomplete& lost) {
-        const std::string have = std::to_string(lost.have);
-        report(name + ": frame " + std::to_string(lost.first_frame),
-               "fragmented datagram incomplete (" +
-                   (lost.need == 0 ? have + " bytes, its last piece missing" : have + " of " + std::to_string(lost.need) + " bytes") +
-                   "), not decoded");
+    // never came together is named by the frame of its first, one refused by
+    // the frame of the piece that showed the fault.
+    void report_given_up(const std::string& name, const Reassembler::GivenUp& lost) {
+        using Why = Reassembler::GivenUp::Why;
+        std::string what;
+        switch (lost.why) {
+        case Why::Incomplete:
+            what = "incomplete (" + std::to_string(lost.have) +
+                   (lost.need == 0 ? " bytes, its last piece missing)" : " of " + std::to_string(lost.need) + " bytes)");
+            break;
+        case Why::Overlap:
+            what = "with overlapping pieces of different bytes (first piece in frame " +
+                   std::to_string(lost.first_frame) + ")";
+            break;
+        case Why::TooLong:
+            what = "too long (a piece ends at byte " + std::to_string(lost.need) + ", past " +
+                   std::to_string(Reassembler::kMaxSize) + ")";
+            break;
+        case Why::TooManyPieces:
+            what = "in more than " + std::to_string(Reassembler::kMaxPieces) + " pieces";
+            break;
+        }
+        report(name + ": frame " + std::to_string(lost.frame), "fragmented datagram " + what + ", not decoded");
     }
 
     void emit(std::vector<unsigned char>& packet, const Origin& origin, const std::string& stamp) {
