@@ -3,16 +3,15 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iostream>
-#include <iterator>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "capture_reader.h"
 #include "hex_trace.h"
+#include "input_files.h"
 #include "ip_reassembly.h"
 #include "json_text.h"
 #include "options.h"
@@ -73,43 +72,41 @@ private:
     }
 
     void run_hex(const std::string& path, const std::string& name) {
-        std::ifstream file;
-        std::istream* in = &std::cin;
-        if (path != "-") {
-            file.open(path);
-            if (!file) return report(name, std::strerror(errno));
-            in = &file;
-        }
-        std::string text;
-        unsigned long number = 0;
-        while (std::getline(*in, text)) {
-            ++number;
+        InputFile in(path);
+        if (in.error() != 0) return report(name, std::strerror(in.error()));
+        LineReader lines(in);
+        std::string_view text;
+        for (;;) {
+            const LineReader::Next next = lines.next(text);
+            if (next == LineReader::Next::End) return;
+            if (next == LineReader::Next::Error) return report(name, std::strerror(in.error()));
+            if (next == LineReader::Next::TooLong) {
+                report(name + ":" + std::to_string(lines.number()),
+                       "line longer than " + std::to_string(LineReader::kMaxLine) + " characters");
+                continue;
+            }
             HexLine line = parse_hex_line(text);
             if (line.kind == HexLine::Kind::Error) {
-                report(name + ":" + std::to_string(number), line.error);
+                report(name + ":" + std::to_string(lines.number()), line.error);
             } else if (line.kind == HexLine::Kind::Packet) {
                 Origin origin;
                 origin.source = name;
-                origin.line = number;
+                origin.line = lines.number();
                 emit(line.bytes, origin, "");
             }
         }
-        if (in->bad()) report(name, "read error");
     }
 
     void run_binary(const std::string& path, const std::string& name) {
-        std::ifstream file;
-        std::istream* in = &std::cin;
-        if (path != "-") {
-            file.open(path, std::ios::binary);
-            if (!file) return report(name, std::strerror(errno));
-            in = &file;
-        }
-        std::vector<unsigned char> packet((std::istreambuf_iterator<char>(*in)), std::istreambuf_iterator<char>());
-        if (in->bad()) return report(name, "read error");
-        if (packet.empty()) return report(name, "empty packet");
-        if (packet.size() > kMaxPacketLength)
+        InputFile in(path);
+        std::vector<unsigned char> packet;
+        switch (in.error() != 0 ? PacketFile::Error : read_packet_file(in, kMaxPacketLength, packet)) {
+        case PacketFile::Error: return report(name, std::strerror(in.error()));
+        case PacketFile::Empty: return report(name, "empty packet");
+        case PacketFile::TooLong:
             return report(name, "packet longer than " + std::to_string(kMaxPacketLength) + " bytes");
+        case PacketFile::Packet: break;
+        }
         Origin origin;
         origin.source = name;
         emit(packet, origin, "");
