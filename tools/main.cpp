@@ -147,6 +147,10 @@ private:
                 report(where, "empty packet");
                 continue;
             }
+            if (datagram.size > kMaxPacketLength) {  // an IPv6 jumbogram, or an IPv4 length left to the link
+                report(where, "packet longer than " + std::to_string(kMaxPacketLength) + " bytes");
+                continue;
+            }
             std::vector<unsigned char> packet(datagram.payload, datagram.payload + datagram.size);
             Origin origin;
             origin.source = name;

@@ -1,8 +1,10 @@
-// Writes the hostile captures of the tool's tests into OUT_DIR: raw IP
-// frames whose pieces no sane sender makes, each capture followed by one
-// good DIALDIGIT datagram, so a run shows that it went on after the fault.
-// usage: paketlog-hostile-captures OUT_DIR
+// Writes the hostile inputs of the tool's tests into OUT_DIR: captures of raw
+// IP frames whose pieces no sane sender makes, each followed by one good
+// DIALDIGIT datagram, and a hex trace with a line past the cap between good
+// ones, so a run shows that it went on after the fault.
+// usage: paketlog-hostile-inputs OUT_DIR
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -96,6 +98,7 @@ std::vector<Bytes> then_good(std::vector<Bytes> frames) {
 int main(int argc, char** argv) {
     if (argc != 2) return std::fprintf(stderr, "usage: %s OUT_DIR\n", argv[0]), 2;
     const std::string dir = std::string(argv[1]) + "/";
+    std::filesystem::create_directories(dir);
     const Bytes datagram = udp(kDialDigit);  // 20 bytes
     auto bytes = [&](std::size_t from, std::size_t to) { return Bytes(datagram.begin() + from, datagram.begin() + to); };
     bool ok = true;
@@ -125,5 +128,11 @@ int main(int argc, char** argv) {
 
     // A UDP payload of 70,000 bytes in an IPv6 jumbogram.
     ok &= write(dir + "jumbogram.pcap", then_good({jumbogram(Bytes(70000, 0xAB))}));
+
+    // A line of 1,200,000 hex digits between two packets.
+    std::ofstream hex(dir + "long-line.hex");
+    hex << "00 00 80 00 00 00 11 00 00 00 05 00\n" << std::string(1200000, 'a')
+        << "\n00 00 d3 00 00 00 00 00 00 00 00 00\n";
+    ok &= static_cast<bool>(hex);
     return ok ? 0 : 1;
 }
