@@ -170,7 +170,8 @@ private:
         switch (lost.why) {
         case Why::Incomplete:
             what = "incomplete (" + std::to_string(lost.have) +
-                   (lost.need == 0 ? " bytes, its last piece missing)" : " of " + std::to_string(lost.need) + " bytes)");
+                   (lost.need == 0 ? " bytes, its last piece missing)"
+                                   : " of " + std::to_string(lost.need) + " bytes)");
             break;
         case Why::Overlap:
             what = "with overlapping pieces of different bytes (first piece in frame " +

@@ -100,7 +100,9 @@ int main(int argc, char** argv) {
     const std::string dir = std::string(argv[1]) + "/";
     std::filesystem::create_directories(dir);
     const Bytes datagram = udp(kDialDigit);  // 20 bytes
-    auto bytes = [&](std::size_t from, std::size_t to) { return Bytes(datagram.begin() + from, datagram.begin() + to); };
+    auto bytes = [&](std::size_t from, std::size_t to) {
+        return Bytes(datagram.begin() + from, datagram.begin() + to);
+    };
     bool ok = true;
 
     // 8000 empty pieces of one datagram, then 20,000 repeats of them, then
@@ -116,10 +118,12 @@ int main(int argc, char** argv) {
     changed[2] ^= 0xFF;
     for (const Bytes& again : {bytes(8, 16), changed})
         ok &= write(dir + (again == changed ? "overlap-different.pcap" : "overlap-same.pcap"),
-                    then_good({ipv4(1, 0, true, bytes(0, 16)), ipv4(1, 8, true, again), ipv4(1, 16, false, bytes(16, 20))}));
+                    then_good({ipv4(1, 0, true, bytes(0, 16)), ipv4(1, 8, true, again),
+                               ipv4(1, 16, false, bytes(16, 20))}));
 
     // A last piece that ends at byte 65,544.
-    ok &= write(dir + "too-long.pcap", then_good({ipv4(1, 0, true, bytes(0, 16)), ipv4(1, 65528, false, Bytes(16, 0xAB))}));
+    ok &= write(dir + "too-long.pcap",
+                then_good({ipv4(1, 0, true, bytes(0, 16)), ipv4(1, 65528, false, Bytes(16, 0xAB))}));
 
     // 1025 pieces of 8 bytes, one after the other.
     frames.clear();

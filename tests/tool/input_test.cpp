@@ -112,7 +112,8 @@ TEST(LineReader, LinePastTheCapIsTooLongAndReadingGoesOn) {
 }
 
 TEST(LineReader, LastLinePastTheCapIsTooLong) {
-    EXPECT_EQ(lines_of("a\n" + std::string(3 * LineReader::kMaxLine, 'a')), (std::vector<std::string>{"1:a", "2:too long"}));
+    EXPECT_EQ(lines_of("a\n" + std::string(3 * LineReader::kMaxLine, 'a')),
+              (std::vector<std::string>{"1:a", "2:too long"}));
 }
 
 TEST(LineReader, DirectoryIsAReadError) {
