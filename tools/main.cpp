@@ -1,6 +1,5 @@
 // paketlog: decodes signalling packets from hex traces, raw packet files and
 // UDP captures into operator or test-call log lines.
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
