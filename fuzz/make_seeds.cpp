@@ -1,6 +1,7 @@
 // Seeds from the golden corpus in the targets' input layouts: each packet
 // whole and cut by one byte, its block, each parameter of the block and the
-// number, RTP and video records in them; a few hand-made records.
+// number, RTP and video records in them; a few hand-made records; each packet
+// as a captured UDP datagram, whole and in two IP pieces.
 // usage: paketlog_fuzz_seeds CORPUS OUT_DIR (writes OUT_DIR/<target>/<n>)
 #include <cstdio>
 #include <filesystem>
@@ -18,6 +19,34 @@ void seed(const char* target, std::initializer_list<unsigned> fields, const void
     std::ofstream(out_dir + "/" + target + "/" + std::to_string(++seeds), std::ios::binary)
         << std::string(fields.begin(), fields.end()) + std::string(static_cast<const char*>(bytes), n);
 }
+void put16(std::string& out, std::size_t v, bool big_endian) {
+    const char high = static_cast<char>(v >> 8), low = static_cast<char>(v);
+    out += big_endian ? std::string{high, low} : std::string{low, high};
+}
+
+// The capture target's layout: link 0 (Ethernet), then frames, each a u16
+// length and its bytes. The packet in a UDP datagram over IPv4, in one frame
+// or in two pieces, the last one first.
+void capture_seed(const std::vector<unsigned char>& p, bool in_pieces) {
+    std::string udp;
+    for (unsigned v : {40000u, 7700u, unsigned(8 + p.size()), 0u}) put16(udp, v, true);
+    udp.append(p.begin(), p.end());
+    std::string input(1, '\0');
+    auto frame = [&](const std::string& carried, unsigned flags_offset) {
+        std::string f = std::string(12, '\x02') + "\x08\x00\x45" + '\0';
+        for (unsigned v : {unsigned(20 + carried.size()), 0x1234u, flags_offset, 0x4011u, 0u}) put16(f, v, true);
+        f += std::string("\xc0\x00\x02\x0a\xc0\x00\x02\x14") + carried;
+        put16(input, f.size(), false);
+        input += f;
+    };
+    if (in_pieces && udp.size() > 16) {
+        frame(udp.substr(16), 2);
+        frame(udp.substr(0, 16), 0x2000);
+    } else {
+        frame(udp, 0);
+    }
+    seed("capture", {}, input.data(), input.size());
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -30,6 +59,7 @@ int main(int argc, char** argv) {
             seed("decode_paket", {e.msg_type, e.skip_type, whole ? 0u : 40u, whole ? 0x40u : 0u}, p.data(), n);
             seed("decode_paket_testcall", {whole, whole ? 0u : 11u, whole ? 0x40u : 0u}, p.data(), n);
         }
+        for (const bool in_pieces : {false, true}) capture_seed(p, in_pieces);
         _PD_PACKET header{};
         header.type = p.size() > 2 ? p[2] : 0;
         const unsigned offset = header.get_offset_EAP();

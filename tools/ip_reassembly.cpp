@@ -1,60 +1,120 @@
 #include "ip_reassembly.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace paketlog {
 namespace tool {
 
 bool Reassembler::add(const UdpDatagram& piece, unsigned long frame, std::vector<unsigned char>& whole) {
     const UdpDatagram::Piece& where = piece.piece;
-    if (where.offset + where.length > kMaxSize) return false;  // no datagram is that long
-    if (open_.size() >= kMaxOpen && open_.count(where.datagram) == 0) {
-        auto oldest = std::min_element(open_.begin(), open_.end(), [](const auto& a, const auto& b) {
-            return a.second.first_frame < b.second.first_frame;
-        });
-        given_up_.push_back(incomplete(oldest->second));
-        open_.erase(oldest);
+    if (where.length == 0) return false;
+    auto entry = open_.find(where.datagram);
+    if (entry == open_.end()) {
+        if (open_.size() >= kMaxOpen) put_aside(oldest(open_.end()));
+        entry = open_.emplace(where.datagram, Open{}).first;
+        entry->second.first_frame = frame;
     }
-    Open& open = open_[where.datagram];
-    if (open.ranges.empty()) open.first_frame = frame;
-    const std::size_t end = where.offset + piece.size;  // a cut piece brings only what was captured
-    if (open.bytes.size() < end) open.bytes.resize(end);
-    std::copy(piece.payload, piece.payload + piece.size, open.bytes.begin() + static_cast<long>(where.offset));
-    if (!where.more) open.need = where.offset + where.length;
+    Open& open = entry->second;
+    if (open.refused) return false;
+    const std::size_t end = where.offset + where.length;
+    if (end > kMaxSize) return refuse(open, GivenUp::Why::TooLong, frame, end);
+    if (!where.more) open.need = end;
 
-    auto& ranges = open.ranges;
-    ranges.emplace_back(where.offset, end);
-    std::sort(ranges.begin(), ranges.end());
-    std::size_t merged = 0;
-    for (std::size_t i = 1; i < ranges.size(); ++i) {
-        if (ranges[i].first <= ranges[merged].second) {
-            ranges[merged].second = std::max(ranges[merged].second, ranges[i].second);
+    // The captured bytes [begin, stop) against the ranges they overlap or
+    // touch, first to last: where they overlap, the bytes must be the same.
+    const std::size_t begin = where.offset;
+    const std::size_t stop = where.offset + piece.size;  // a cut piece brings only what was captured
+    std::vector<Range>& ranges = open.ranges;
+    auto first = std::lower_bound(ranges.begin(), ranges.end(), begin,
+                                  [](const Range& r, std::size_t at) { return r.end < at; });
+    auto last = first;
+    std::size_t shared = 0;
+    for (; last != ranges.end() && last->begin <= stop; ++last) {
+        const std::size_t from = std::max<std::size_t>(last->begin, begin);
+        const std::size_t to = std::min<std::size_t>(last->end, stop);
+        if (from >= to) continue;
+        if (std::memcmp(&open.bytes[from], piece.payload + (from - begin), to - from) != 0)
+            return refuse(open, GivenUp::Why::Overlap, frame, open.need);
+        shared += to - from;
+    }
+    if (shared < stop - begin) {  // not a repeat: it brings bytes
+        if (++open.pieces > kMaxPieces) return refuse(open, GivenUp::Why::TooManyPieces, frame, open.need);
+        grow(entry, stop);
+        std::memcpy(&open.bytes[begin], piece.payload, piece.size);
+        open.have += stop - begin - shared;
+        Range merged{static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(stop)};
+        if (first == last) {
+            ranges.insert(first, merged);
         } else {
-            ranges[++merged] = ranges[i];
+            merged.begin = std::min(merged.begin, first->begin);
+            merged.end = std::max(merged.end, (last - 1)->end);
+            *first = merged;
+            ranges.erase(first + 1, last);
         }
     }
-    ranges.resize(merged + 1);
-
-    if (open.need == 0 || ranges.front().first != 0 || ranges.front().second < open.need) return false;
+    if (open.need == 0 || ranges.size() != 1 || ranges.front().begin != 0 || ranges.front().end < open.need)
+        return false;
     whole.assign(open.bytes.begin(), open.bytes.begin() + static_cast<long>(open.need));
-    open_.erase(where.datagram);
+    release(open);
+    open_.erase(entry);
     return true;
 }
 
-Reassembler::Incomplete Reassembler::incomplete(const Open& open) const {
-    std::size_t have = 0;
-    for (const auto& range : open.ranges) have += range.second - range.first;
-    return {open.first_frame, have, open.need};
+// The open datagram that began first, other than `spare`.
+Reassembler::Table::iterator Reassembler::oldest(Table::iterator spare) {
+    auto found = open_.end();
+    for (auto it = open_.begin(); it != open_.end(); ++it)
+        if (it != spare && (found == open_.end() || it->second.first_frame < found->second.first_frame)) found = it;
+    return found;
 }
 
-std::vector<Reassembler::Incomplete> Reassembler::given_up(bool at_end) {
-    if (at_end) {
-        for (const auto& entry : open_) given_up_.push_back(incomplete(entry.second));
-        open_.clear();
+// Gives up on a datagram that is still open; one refused before was reported then.
+void Reassembler::put_aside(Table::iterator entry) {
+    Open& open = entry->second;
+    if (!open.refused)
+        given_up_.push_back({GivenUp::Why::Incomplete, open.first_frame, open.first_frame, open.have, open.need});
+    release(open);
+    open_.erase(entry);
+}
+
+// Reports the datagram and keeps only the mark that drops its later pieces.
+bool Reassembler::refuse(Open& open, GivenUp::Why why, unsigned long frame, std::size_t need) {
+    given_up_.push_back({why, frame, open.first_frame, open.have, need});
+    open.refused = true;
+    release(open);
+    return false;
+}
+
+void Reassembler::release(Open& open) {
+    held_ -= open.bytes.capacity();
+    std::vector<unsigned char>().swap(open.bytes);
+    std::vector<Range>().swap(open.ranges);
+}
+
+// Makes `entry`'s bytes reach `end`, putting the oldest other datagrams aside
+// while the bytes held would pass kMaxHeld. Capacity doubles, so a datagram
+// arriving piece by piece from the front is not copied once per piece.
+void Reassembler::grow(Table::iterator entry, std::size_t end) {
+    std::vector<unsigned char>& bytes = entry->second.bytes;
+    if (end <= bytes.size()) return;
+    if (end > bytes.capacity()) {
+        const std::size_t capacity = std::max(end, std::min(2 * bytes.capacity(), kMaxSize));
+        const std::size_t more = capacity - bytes.capacity();
+        for (auto victim = oldest(entry); held_ + more > kMaxHeld && victim != open_.end(); victim = oldest(entry))
+            put_aside(victim);
+        held_ += more;
+        bytes.reserve(capacity);
     }
-    std::sort(given_up_.begin(), given_up_.end(),
-              [](const Incomplete& a, const Incomplete& b) { return a.first_frame < b.first_frame; });
-    std::vector<Incomplete> out;
+    bytes.resize(end);
+}
+
+std::vector<Reassembler::GivenUp> Reassembler::given_up(bool at_end) {
+    if (at_end)
+        for (auto it = open_.begin(); it != open_.end();) put_aside(it++);
+    std::stable_sort(given_up_.begin(), given_up_.end(),
+                     [](const GivenUp& a, const GivenUp& b) { return a.frame < b.frame; });
+    std::vector<GivenUp> out;
     out.swap(given_up_);
     return out;
 }

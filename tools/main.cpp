@@ -1,14 +1,11 @@
 // paketlog: decodes signalling packets from hex traces, raw packet files and
 // UDP captures into operator or test-call log lines.
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iostream>
-#include <iterator>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <sys/stat.h>
@@ -20,6 +17,7 @@
 #include "first_pieces.h"
 #include "hex_print.h"
 #include "hex_trace.h"
+#include "input_files.h"
 #include "ip_reassembly.h"
 #include "json_text.h"
 #include "options.h"
@@ -126,43 +124,41 @@ private:
     }
 
     void run_hex(const std::string& path, const std::string& name) {
-        std::ifstream file;
-        std::istream* in = &std::cin;
-        if (path != "-") {
-            file.open(path);
-            if (!file) return report(name, std::strerror(errno));
-            in = &file;
-        }
-        std::string text;
-        unsigned long number = 0;
-        while (!done() && std::getline(*in, text)) {
-            ++number;
+        InputFile in(path);
+        if (in.error() != 0) return report(name, std::strerror(in.error()));
+        LineReader lines(in);
+        std::string_view text;
+        while (!done()) {
+            const LineReader::Next next = lines.next(text);
+            if (next == LineReader::Next::End) return;
+            if (next == LineReader::Next::Error) return report(name, std::strerror(in.error()));
+            if (next == LineReader::Next::TooLong) {
+                report(name + ":" + std::to_string(lines.number()),
+                       "line longer than " + std::to_string(LineReader::kMaxLine) + " characters");
+                continue;
+            }
             HexLine line = parse_hex_line(text);
             if (line.kind == HexLine::Kind::Error) {
-                report(name + ":" + std::to_string(number), line.error);
+                report(name + ":" + std::to_string(lines.number()), line.error);
             } else if (line.kind == HexLine::Kind::Packet) {
                 Origin origin;
                 origin.source = name;
-                origin.line = number;
+                origin.line = lines.number();
                 emit(line.bytes, origin, "");
             }
         }
-        if (in->bad()) report(name, "read error");
     }
 
     void run_binary(const std::string& path, const std::string& name) {
-        std::ifstream file;
-        std::istream* in = &std::cin;
-        if (path != "-") {
-            file.open(path, std::ios::binary);
-            if (!file) return report(name, std::strerror(errno));
-            in = &file;
-        }
-        std::vector<unsigned char> packet((std::istreambuf_iterator<char>(*in)), std::istreambuf_iterator<char>());
-        if (in->bad()) return report(name, "read error");
-        if (packet.empty()) return report(name, "empty packet");
-        if (packet.size() > kMaxPacketLength)
+        InputFile in(path);
+        std::vector<unsigned char> packet;
+        switch (in.error() != 0 ? PacketFile::Error : read_packet_file(in, kMaxPacketLength, packet)) {
+        case PacketFile::Error: return report(name, std::strerror(in.error()));
+        case PacketFile::Empty: return report(name, "empty packet");
+        case PacketFile::TooLong:
             return report(name, "packet longer than " + std::to_string(kMaxPacketLength) + " bytes");
+        case PacketFile::Packet: break;
+        }
         Origin origin;
         origin.source = name;
         emit(packet, origin, "");
@@ -203,7 +199,7 @@ private:
         while (!done()) {
             const CaptureReader::Next next = capture.next(frame);
             if (next != CaptureReader::Next::Frame) {
-                for (const Reassembler::Incomplete& lost : pieces.given_up(true)) report_incomplete(name, lost, pending);
+                for (const Reassembler::GivenUp& lost : pieces.given_up(true)) report_given_up(name, lost, pending);
                 if (next == CaptureReader::Next::End) return;
                 return report(name, "cannot read capture after frame " + std::to_string(frame.number) + ": " +
                                         capture.error());
@@ -214,7 +210,7 @@ private:
                 pending.note(datagram, frame);
                 const UdpDatagram piece = datagram;
                 const bool complete = pieces.add(datagram, frame.number, whole);
-                for (const Reassembler::Incomplete& lost : pieces.given_up(false)) report_incomplete(name, lost, pending);
+                for (const Reassembler::GivenUp& lost : pieces.given_up(false)) report_given_up(name, lost, pending);
                 if (!complete) continue;
                 pending.forget(piece);
                 datagram = udp_in(whole.data(), whole.size());
@@ -233,6 +229,10 @@ private:
             if (!on_port(datagram)) continue;
             if (datagram.size == 0) {
                 report(where, "empty packet");
+                continue;
+            }
+            if (datagram.size > kMaxPacketLength) {  // an IPv6 jumbogram, or an IPv4 length left to the link
+                report(where, "packet longer than " + std::to_string(kMaxPacketLength) + " bytes");
                 continue;
             }
             std::vector<unsigned char> packet(datagram.payload, datagram.payload + datagram.size);
@@ -261,17 +261,33 @@ private:
     }
 
     // A fragmented datagram is decoded in the frame of its last piece; one that
-    // never came together is named by the frame of its first, and reported
-    // only when the filters may keep it.
-    void report_incomplete(const std::string& name, const Reassembler::Incomplete& lost,
-                           FirstPieces& pending) {
+    // never came together is named by the frame of its first, one refused by
+    // the frame of the piece that showed the fault. Either is reported only
+    // when the filters may keep it.
+    void report_given_up(const std::string& name, const Reassembler::GivenUp& lost, FirstPieces& pending) {
         FirstPieces::Notes notes;
         if (pending.take(lost.first_frame, notes) && !may_keep(notes)) return;
-        const std::string have = std::to_string(lost.have);
-        report(name + ": frame " + std::to_string(lost.first_frame),
-               "fragmented datagram incomplete (" +
-                   (lost.need == 0 ? have + " bytes, its last piece missing" : have + " of " + std::to_string(lost.need) + " bytes") +
-                   "), not decoded");
+        using Why = Reassembler::GivenUp::Why;
+        std::string what;
+        switch (lost.why) {
+        case Why::Incomplete:
+            what = "incomplete (" + std::to_string(lost.have) +
+                   (lost.need == 0 ? " bytes, its last piece missing)"
+                                   : " of " + std::to_string(lost.need) + " bytes)");
+            break;
+        case Why::Overlap:
+            what = "with overlapping pieces of different bytes (first piece in frame " +
+                   std::to_string(lost.first_frame) + ")";
+            break;
+        case Why::TooLong:
+            what = "too long (a piece ends at byte " + std::to_string(lost.need) + ", past " +
+                   std::to_string(Reassembler::kMaxSize) + ")";
+            break;
+        case Why::TooManyPieces:
+            what = "in more than " + std::to_string(Reassembler::kMaxPieces) + " pieces";
+            break;
+        }
+        report(name + ": frame " + std::to_string(lost.frame), "fragmented datagram " + what + ", not decoded");
     }
 
     // Hex traces and packet files: no capture time to show.

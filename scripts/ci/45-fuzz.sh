@@ -4,7 +4,7 @@
 # (crash, sanitizer finding, broken check, leak, timeout) fails the stage.
 # FUZZ_SECONDS (default 60) sets each target's budget; two run at a time.
 set -euo pipefail
-bash scripts/deps.sh clang libclang-rt-14-dev
+bash scripts/deps.sh clang libclang-rt-14-dev libpcap-dev  # libpcap's header for fuzz_capture
 build=build/fuzz
 seconds=${FUZZ_SECONDS:-60}
 cmake -S . -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang \

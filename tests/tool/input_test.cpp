@@ -1,13 +1,49 @@
 // What the command reads: its command line and the lines of a hex trace.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <fstream>
 #include <string>
 
 #include "hex_trace.h"
+#include "input_files.h"
 #include "options.h"
 
 using namespace paketlog::tool;
+
+namespace {
+
+// A file holding `text`, in the tests' temporary directory.
+std::string file_of(const std::string& name, const std::string& text) {
+    const std::string path = testing::TempDir() + name;
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+}
+
+// What a LineReader hands out, one entry a call up to End: the line's
+// number and text, "too long" or "error".
+std::vector<std::string> lines_of(const std::string& text) {
+    InputFile in(file_of("lines.txt", text));
+    LineReader reader(in);
+    std::vector<std::string> out;
+    std::string_view line;
+    for (LineReader::Next next; (next = reader.next(line)) != LineReader::Next::End;) {
+        const std::string shown = next == LineReader::Next::Line      ? std::string(line.substr(0, 8))
+                                  : next == LineReader::Next::TooLong ? "too long"
+                                                                      : "error";
+        out.push_back(std::to_string(reader.number()) + ":" + shown);
+    }
+    return out;
+}
+
+PacketFile packet_file_of(std::size_t size) {
+    InputFile in(file_of("packet.bin", std::string(size, 'p')));
+    std::vector<unsigned char> packet;
+    return read_packet_file(in, kMaxPacketLength, packet);
+}
+
+}  // namespace
 
 TEST(Options, ValuesAndFiles) {
     const auto p = parse_options({"--msg-type", "0", "--skip-type=0xFF", "a.hex", "-", "--", "--b.hex"});
@@ -140,3 +176,33 @@ TEST(HexTrace, LastDigitAloneAtTheEndOfTheLine) {
     PacketBytes bytes;
     EXPECT_EQ(hex_fault_text(scan_hex_line("0102 a", bytes)), "odd number of hex digits at column 6");
 }
+TEST(LineReader, LastLineWithoutLineEnd) {
+    EXPECT_EQ(lines_of("ab\ncd"), (std::vector<std::string>{"1:ab", "2:cd"}));
+}
+
+TEST(LineReader, LineAtTheCapIsHandedOut) {
+    EXPECT_EQ(lines_of(std::string(LineReader::kMaxLine, 'a') + "\nb\n"),
+              (std::vector<std::string>{"1:aaaaaaaa", "2:b"}));
+}
+
+TEST(LineReader, LinePastTheCapIsTooLongAndReadingGoesOn) {
+    EXPECT_EQ(lines_of(std::string(LineReader::kMaxLine + 1, 'a') + "\nb\n"),
+              (std::vector<std::string>{"1:too long", "2:b"}));
+}
+
+TEST(LineReader, LastLinePastTheCapIsTooLong) {
+    EXPECT_EQ(lines_of("a\n" + std::string(3 * LineReader::kMaxLine, 'a')),
+              (std::vector<std::string>{"1:a", "2:too long"}));
+}
+
+TEST(LineReader, DirectoryIsAReadError) {
+    InputFile in(testing::TempDir());
+    LineReader reader(in);
+    std::string_view line;
+    EXPECT_EQ(reader.next(line), LineReader::Next::Error);
+    EXPECT_EQ(in.error(), EISDIR);
+}
+
+TEST(PacketFile, AtTheLengthTheDecodersTake) { EXPECT_EQ(packet_file_of(kMaxPacketLength), PacketFile::Packet); }
+
+TEST(PacketFile, OneBytePastIsTooLong) { EXPECT_EQ(packet_file_of(kMaxPacketLength + 1), PacketFile::TooLong); }

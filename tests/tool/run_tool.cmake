@@ -4,6 +4,7 @@
 #   -DEMULATOR=<a^b>        what runs it on a cross build (default: nothing)
 #   -DARGS=<a^b^c>          its arguments, separated by ^
 #   -DSTDIN=<file>          what it reads on standard input (default: nothing)
+#   -DCLOSED_STDIN=ON       or: standard input closed
 #   -DEXPECT_RC=<n>         its exit status
 #   -DEXPECT_STDOUT=<file>  standard output, byte for byte
 #   -DEXPECT_STDERR=<file>  standard error, byte for byte
@@ -35,8 +36,12 @@ if(STDIN)
 else()
   set(input_option INPUT_FILE /dev/null)
 endif()
+set(run ${emulator} "${TOOL}" ${args})
+if(CLOSED_STDIN)
+  set(run sh -c "exec \"$@\" <&-" sh ${run})
+endif()
 execute_process(
-  COMMAND ${emulator} "${TOOL}" ${args}
+  COMMAND ${run}
   WORKING_DIRECTORY "${WORKDIR}"
   ${input_option}
   OUTPUT_FILE "${actual_out}"

@@ -1,0 +1,142 @@
+// Writes the hostile inputs of the tool's tests into OUT_DIR: captures of raw
+// IP frames whose pieces no sane sender makes, each followed by one good
+// DIALDIGIT datagram, and a hex trace with a line past the cap between good
+// ones, so a run shows that it went on after the fault.
+// usage: paketlog-hostile-inputs OUT_DIR
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+const Bytes kDialDigit = {0x00, 0x00, 0x80, 0x00, 0x00, 0x00, 0x11, 0x00, 0x00, 0x00, 0x05, 0x00};
+
+void put16be(Bytes& out, std::size_t v) {
+    out.push_back(static_cast<unsigned char>(v >> 8));
+    out.push_back(static_cast<unsigned char>(v));
+}
+void put32le(Bytes& out, std::size_t v) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<unsigned char>(v >> (8 * i)));
+}
+
+// The UDP header (checksum 0: none) and the payload.
+Bytes udp(const Bytes& payload) {
+    Bytes out;
+    put16be(out, 40000);
+    put16be(out, 7700);
+    put16be(out, payload.size() + 8 > 0xFFFF ? 0 : payload.size() + 8);  // 0 in a jumbogram
+    put16be(out, 0);
+    out.insert(out.end(), payload.begin(), payload.end());
+    return out;
+}
+
+// An IPv4 frame carrying `bytes` at `offset` of datagram `id`, 192.0.2.10 -> 192.0.2.20.
+Bytes ipv4(unsigned id, std::size_t offset, bool more, const Bytes& bytes, bool fragment = true) {
+    Bytes out = {0x45, 0};
+    put16be(out, 20 + bytes.size());
+    put16be(out, id);
+    put16be(out, fragment ? (more ? 0x2000 : 0) | offset / 8 : 0x4000);
+    out.insert(out.end(), {64, 17, 0, 0, 192, 0, 2, 10, 192, 0, 2, 20});
+    unsigned long sum = 0;
+    for (std::size_t i = 0; i < 20; i += 2) sum += static_cast<unsigned long>(out[i] << 8 | out[i + 1]);
+    while (sum >> 16) sum = (sum & 0xFFFF) + (sum >> 16);
+    out[10] = static_cast<unsigned char>(~sum >> 8);
+    out[11] = static_cast<unsigned char>(~sum);
+    out.insert(out.end(), bytes.begin(), bytes.end());
+    return out;
+}
+
+// An IPv6 jumbogram: payload length 0, its length in a hop-by-hop option.
+Bytes jumbogram(const Bytes& payload) {
+    const Bytes datagram = udp(payload);
+    Bytes out = {0x60, 0, 0, 0, 0, 0, 0 /* hop-by-hop */, 64};
+    for (unsigned char last : {0x10, 0x20})
+        out.insert(out.end(), {0x20, 0x01, 0x0d, 0xb8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, last});
+    out.insert(out.end(), {17, 0, 0xC2, 4});  // next header UDP; the jumbo payload option
+    const std::size_t jumbo = 8 + datagram.size();
+    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<unsigned char>(jumbo >> shift));
+    out.insert(out.end(), datagram.begin(), datagram.end());
+    return out;
+}
+
+// A pcap file of raw IP frames (LINKTYPE_RAW), a millisecond apart, room for
+// frames past 65,535 bytes.
+bool write(const std::string& path, const std::vector<Bytes>& frames) {
+    Bytes out;
+    put32le(out, 0xA1B2C3D4);
+    put32le(out, 2 | 4 << 16);
+    put32le(out, 0);
+    put32le(out, 0);
+    put32le(out, 262144);
+    put32le(out, 101);
+    std::size_t ms = 0;
+    for (const Bytes& frame : frames) {
+        put32le(out, 1709285400 + ms / 1000);
+        put32le(out, ms % 1000 * 1000);
+        put32le(out, frame.size());
+        put32le(out, frame.size());
+        out.insert(out.end(), frame.begin(), frame.end());
+        ++ms;
+    }
+    std::ofstream file(path, std::ios::binary);
+    file.write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));
+    return static_cast<bool>(file);
+}
+
+// The good datagram that ends every capture, in one frame.
+std::vector<Bytes> then_good(std::vector<Bytes> frames) {
+    frames.push_back(ipv4(99, 0, false, udp(kDialDigit), false));
+    return frames;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) return std::fprintf(stderr, "usage: %s OUT_DIR\n", argv[0]), 2;
+    const std::string dir = std::string(argv[1]) + "/";
+    std::filesystem::create_directories(dir);
+    const Bytes datagram = udp(kDialDigit);  // 20 bytes
+    auto bytes = [&](std::size_t from, std::size_t to) {
+        return Bytes(datagram.begin() + from, datagram.begin() + to);
+    };
+    bool ok = true;
+
+    // 8000 empty pieces of one datagram, then 20,000 repeats of them, then
+    // the datagram's real pieces: it comes together.
+    std::vector<Bytes> frames;
+    for (std::size_t i = 0; i < 28000; ++i) frames.push_back(ipv4(1, i % 8000 * 8, true, {}));
+    frames.push_back(ipv4(1, 0, true, bytes(0, 16)));
+    frames.push_back(ipv4(1, 16, false, bytes(16, 20)));
+    ok &= write(dir + "empty-pieces.pcap", frames);
+
+    // Bytes 8 to 15 twice: the same, or with one byte changed.
+    Bytes changed = bytes(8, 16);
+    changed[2] ^= 0xFF;
+    for (const Bytes& again : {bytes(8, 16), changed})
+        ok &= write(dir + (again == changed ? "overlap-different.pcap" : "overlap-same.pcap"),
+                    then_good({ipv4(1, 0, true, bytes(0, 16)), ipv4(1, 8, true, again),
+                               ipv4(1, 16, false, bytes(16, 20))}));
+
+    // A last piece that ends at byte 65,544.
+    ok &= write(dir + "too-long.pcap",
+                then_good({ipv4(1, 0, true, bytes(0, 16)), ipv4(1, 65528, false, Bytes(16, 0xAB))}));
+
+    // 1025 pieces of 8 bytes, one after the other.
+    frames.clear();
+    for (std::size_t i = 0; i < 1025; ++i) frames.push_back(ipv4(1, i * 8, true, Bytes(8, 0xAB)));
+    ok &= write(dir + "many-pieces.pcap", then_good(frames));
+
+    // A UDP payload of 70,000 bytes in an IPv6 jumbogram.
+    ok &= write(dir + "jumbogram.pcap", then_good({jumbogram(Bytes(70000, 0xAB))}));
+
+    // A line of 1,200,000 hex digits between two packets.
+    std::ofstream hex(dir + "long-line.hex");
+    hex << "00 00 80 00 00 00 11 00 00 00 05 00\n" << std::string(1200000, 'a')
+        << "\n00 00 d3 00 00 00 00 00 00 00 00 00\n";
+    ok &= static_cast<bool>(hex);
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,67 @@
+// Reading the files named on the command line (standard input for "-"):
+// raw packet files whole, hex traces line by line. Memory stays bounded
+// whatever a file holds, and every failure keeps the system's errno, so a
+// directory reads as "Is a directory".
+#ifndef PAKETLOG_TOOLS_INPUT_FILES_H
+#define PAKETLOG_TOOLS_INPUT_FILES_H
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace paketlog {
+namespace tool {
+
+class InputFile {
+public:
+    explicit InputFile(const std::string& path);  // "-": standard input, left open at the end
+    ~InputFile();
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    // errno of the failed open or of the failed read; 0 while there is none.
+    int error() const { return error_; }
+    // Up to `n` bytes; 0 at the end of the file or on a read error.
+    std::size_t read(unsigned char* dst, std::size_t n);
+
+private:
+    int fd_;
+    int error_ = 0;
+};
+
+// A raw packet file: at most `max` bytes. Reads no more than one byte past
+// `max`, so a file with no end (/dev/zero) is refused as too long.
+enum class PacketFile { Packet, Empty, TooLong, Error };
+PacketFile read_packet_file(InputFile& in, std::size_t max, std::vector<unsigned char>& packet);
+
+// The lines of a file, handed out without copying: each view is valid until
+// the next call. A line longer than kMaxLine characters is handed out as
+// TooLong, without its text, as soon as it is seen to be too long; the rest
+// of it is dropped and reading goes on after its end.
+class LineReader {
+public:
+    static constexpr std::size_t kMaxLine = 1u << 20;
+
+    explicit LineReader(InputFile& in);
+    enum class Next { Line, TooLong, End, Error };
+    Next next(std::string_view& line);
+    unsigned long number() const { return number_; }  // of the line last handed out
+
+private:
+    bool fill();
+
+    InputFile& in_;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t begin_ = 0;  // the unread text is buffer_[begin_, end_)
+    std::size_t end_ = 0;
+    bool eof_ = false;
+    bool skipping_ = false;  // the rest of a line handed out as too long
+    unsigned long number_ = 0;
+};
+
+}  // namespace tool
+}  // namespace paketlog
+
+#endif
