@@ -22,7 +22,7 @@
 #define PAKETLOG_API __attribute__((visibility("default")))
 #endif
 
-#define PAKETLOG_VERSION "1.0.0"
+#include "paketlog_version.h"  // PAKETLOG_VERSION, from the build
 
 // Supplied by the program that loads the library: formats like snprintf,
 // writes at most `size` bytes (NUL included), returns the characters placed.

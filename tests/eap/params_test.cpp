@@ -20,8 +20,9 @@ using Bytes = std::vector<unsigned char>;
 // Header (type, an uninterpreted byte, u16 length: the value's size unless given), then the value.
 Bytes param(unsigned char type, const Bytes& value, unsigned length = ~0u) {
     if (length == ~0u) length = unsigned(value.size());
-    Bytes p = {type, 0x5A, static_cast<unsigned char>(length), static_cast<unsigned char>(length >> 8)};
-    p.insert(p.end(), value.begin(), value.end());
+    Bytes p(4 + value.size());
+    p[0] = type, p[1] = 0x5A, p[2] = static_cast<unsigned char>(length), p[3] = static_cast<unsigned char>(length >> 8);
+    std::copy(value.begin(), value.end(), p.begin() + 4);
     return p;
 }
 Bytes text(unsigned char type, const std::string& s) { return param(type, Bytes(s.c_str(), s.c_str() + s.size() + 1)); }
