@@ -141,12 +141,19 @@ TEST(Tables, RowsInStoredOrderAndLookupsPastThem) {
         return s;
     };
     const std::string packets = "128|129|130|132|136|138|140|144|145|141|208|209|210|211|";
-    EXPECT_EQ(codes(KesaPakets) + codes(KesaPaketsTC), packets + packets);
-    EXPECT_EQ(codes(ConnectType) + codes(ConnectTypeTC), "0|1|2|3|0|1|2|3|");
+    EXPECT_EQ(codes(KesaPakets), packets);
+    EXPECT_EQ(codes(KesaPaketsTC), packets);
+    EXPECT_EQ(codes(ConnectType), "0|1|2|3|");
+    EXPECT_EQ(codes(ConnectTypeTC), "0|1|2|3|");
     for (unsigned i = 0; i < 21; ++i) EXPECT_EQ(AddParamPakets[i].code, 160 + i);
-    std::string properties;  // kind 4 (NumberPropertyType) has a count of its own; there is no kind 5
-    for (unsigned char code = 0; code < 5; ++code) properties += std::string(get_description_by_type(4, code)) + "|";
-    EXPECT_EQ(properties + get_description_by_type(5, 0), "Undef|Empty|Part |Full ||");
+    // Each descriptor kind's last row, and the first code past it; there is no kind 5.
+    const struct { unsigned char kind, count; const char* last; } kinds[] = {
+        {0, 6, "Servc"}, {1, 2, "Rmt "}, {2, 3, "DTRAN"}, {3, 4, "Prvt_NT"}, {4, 4, "Full "}};
+    for (const auto& k : kinds) {
+        EXPECT_STREQ(get_description_by_type(k.kind, k.count - 1), k.last) << "kind " << int{k.kind};
+        EXPECT_STREQ(get_description_by_type(k.kind, k.count), "") << "kind " << int{k.kind};
+    }
+    EXPECT_STREQ(get_description_by_type(5, 0), "");
     for (bool tc : {false, true})
         for (unsigned char code : {0, 131, 146, 212, 255}) EXPECT_STREQ(get_name_paket(code, tc), "???");
 }
