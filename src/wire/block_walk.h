@@ -1,11 +1,13 @@
 // The walk over an additional-parameter block: which parameters a decoder
 // visits, and where a packet too short for them is cut. The library renders
 // the parameters it visits; the paketlog command asks only whether the walk
-// was cut. Both link this one walk (target paketlog_wire).
+// was cut (packet_cut). Both use this one walk (target paketlog_wire).
 #ifndef PAKETLOG_SRC_WIRE_BLOCK_WALK_H
 #define PAKETLOG_SRC_WIRE_BLOCK_WALK_H
 
 #include <cstddef>
+
+#include "paketlog.h"
 
 namespace paketlog {
 namespace wire {
@@ -19,15 +21,36 @@ constexpr unsigned kMaxParams = 12;
 // No block starts inside the common header: an offset below it means none.
 constexpr unsigned short kFirstBlockOffset = 10;
 
+// Inline: the decoders take a step per parameter they render.
 class BlockWalk {
 public:
     // The block whose count byte is at `offset`, in a packet of `limit` bytes
     // (kTrusted: as many as the block says).
-    BlockWalk(const unsigned char* packet, std::size_t limit, unsigned short offset);
+    BlockWalk(const unsigned char* packet, std::size_t limit, unsigned short offset)
+        : packet_(packet), limit_(limit), pos_(static_cast<unsigned short>(offset + 1)), left_(0), cut_(false) {
+        if (offset < kFirstBlockOffset) return;
+        if (offset >= limit) {
+            cut_ = true;
+            return;
+        }
+        left_ = packet[offset] < kMaxParams ? packet[offset] : kMaxParams;
+    }
 
     // The 4-byte header of the next parameter, its value whole inside the
     // limit; null once the walk is over.
-    const unsigned char* next();
+    const unsigned char* next() {
+        if (left_ == 0) return nullptr;
+        const std::size_t header_end = std::size_t{pos_} + sizeof(_PD_ADD_PARAM_HEADER);
+        if (header_end > limit_ || header_end + detail::load_le16(packet_ + pos_ + 2) > limit_) {
+            cut_ = true;
+            left_ = 0;
+            return nullptr;
+        }
+        const unsigned char* param = packet_ + pos_;
+        pos_ = static_cast<unsigned short>(header_end + detail::load_le16(param + 2));
+        --left_;
+        return param;
+    }
 
     // Whether the walk ended at a count byte or a parameter past the limit.
     bool cut() const { return cut_; }

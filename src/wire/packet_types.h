@@ -143,12 +143,18 @@ constexpr TypeLayout kLayouts[] = {
     {PKT_KLT_NTRDY, 0, sizeof(KltNotReady)},
 };
 
+// Every type code's layout, listed or not, for a lookup by index.
+struct LayoutsByType {
+    TypeLayout of[256];
+    constexpr LayoutsByType() : of{} {
+        for (unsigned t = 0; t < 256; ++t) of[t] = TypeLayout{static_cast<unsigned char>(t), 0, kTypeNeed};
+        for (const TypeLayout& l : kLayouts) of[l.type] = l;
+    }
+};
+inline constexpr LayoutsByType kLayoutsByType{};
+
 // The layout of `type`; an unlisted type has no block and needs its type byte.
-constexpr TypeLayout layout_of(unsigned char type) {
-    for (const TypeLayout& l : kLayouts)
-        if (l.type == type) return l;
-    return TypeLayout{type, 0, kTypeNeed};
-}
+constexpr TypeLayout layout_of(unsigned char type) { return kLayoutsByType.of[type]; }
 
 constexpr unsigned needed_length(unsigned char type) { return layout_of(type).need; }
 constexpr unsigned short block_offset(unsigned char type) { return layout_of(type).block; }
