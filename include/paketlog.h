@@ -239,6 +239,7 @@ PAKETLOG_API char* ip2str(unsigned int addr, char* dst, unsigned short size);
 PAKETLOG_API char* rtp_exch_param2str(const RTP_EXCH::sRTPExchParam& param, char* dst, unsigned short size);
 PAKETLOG_API char* rtp_exch_param2str(const RTP_EXCH::sRTPExchParam& param);
 
+// Used by the records' inline members below; defined in part 5.
 namespace paketlog {
 namespace detail {
 inline unsigned short load_le16(const void* p);
