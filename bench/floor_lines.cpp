@@ -5,13 +5,12 @@
 
 #include "cp1251.h"
 #include "paketlog.h"
+#include "wire/packet_types.h"
 
 namespace bench {
 namespace {
 
 using paketlog::detail::cp1251;
-
-unsigned u32_at(const Bytes& p, std::size_t at) { return paketlog::detail::load_le32(p.data() + at); }
 
 // ---- operator lines, one snprintf each ------------------------------------
 
@@ -133,55 +132,89 @@ paketlog::Workspace& setup_workspace() {
     return ws;
 }
 
-void numbers(LineArgs& a, Bytes& p, std::size_t calling_at, std::size_t called_at) {
+void numbers(LineArgs& a, _PD_NUMBER& calling, _PD_NUMBER* called = nullptr) {
     paketlog::Workspace& ws = setup_workspace();
     char text[40];
-    if (called_at != 0) {
-        _PD_NUMBER* called = reinterpret_cast<_PD_NUMBER*>(p.data() + called_at);
+    if (called != nullptr) {
         a.called = number2str(ws, called, text, sizeof text, true);
         a.category_called = called->category;
         a.called_kind = abonenttype2str(&called->abonent_type, text, sizeof text);
     }
-    _PD_NUMBER* calling = reinterpret_cast<_PD_NUMBER*>(p.data() + calling_at);
-    a.calling = number2str(ws, calling, text, sizeof text, false);
-    a.category_calling = calling->category;
-    a.calling_kind = abonenttype2str(&calling->abonent_type, text, sizeof text);
+    a.calling = number2str(ws, &calling, text, sizeof text, false);
+    a.category_calling = calling.category;
+    a.calling_kind = abonenttype2str(&calling.abonent_type, text, sizeof text);
+}
+
+// The packet as its type's record (src/wire/packet_types.h).
+template <typename Type>
+Type& record(Bytes& p) {
+    return *reinterpret_cast<Type*>(p.data());
 }
 
 // Fields both wordings share; `tc` picks the test-call names.
 LineArgs common_args(const Sample& s, unsigned char skip_type, bool tc) {
+    using namespace paketlog::wire;
+    using paketlog::detail::load_le16;
+    using paketlog::detail::load_le32;
     paketlog::Workspace& ws = setup_workspace();
     Bytes p = s.bytes;
     LineArgs a;
-    _PD_PACKET probe{};
-    probe.type = s.type;
-    const unsigned short offset = probe.get_offset_EAP();
+    const unsigned short offset = block_offset(s.type);
     a.block = decode_eap(ws, p.data(), static_cast<unsigned short>(p.size()), offset, skip_type);
-    a.count = p[offset != 0 ? offset : 10];
-    a.seance = u32_at(p, 6);
+    a.count = p[offset != 0 ? offset : offsetof(KltNotReady, shown_count)];
+    a.seance = load_le32(&record<_PD_PACKET>(p).seance);
     switch (s.type) {
-    case PKT_DIALDIGIT: case PKT_CHK_SEANCE: a.small = p[10]; break;
-    case PKT_DIALNUMBER: numbers(a, p, 37, 10); a.param = u32_at(p, 64); break;
-    case PKT_CONTROL:
-        a.control = get_name_control(p[10], tc);
-        a.cause = tc ? cause2strTC(ws, reinterpret_cast<_PD_CAUSE*>(p.data() + 11))
-                     : cause2str(ws, reinterpret_cast<_PD_CAUSE*>(p.data() + 11));
-        a.param = u32_at(p, 15);
+    case PKT_DIALDIGIT: a.small = record<DialDigit>(p).digit; break;
+    case PKT_CHK_SEANCE: a.small = record<ChkSeance>(p).session_count; break;
+    case PKT_DIALNUMBER: {
+        DialNumber& r = record<DialNumber>(p);
+        numbers(a, r.calling, &r.called);
+        a.param = load_le32(r.dial_param);
         break;
-    case PKT_CALLINGNUM: numbers(a, p, 10, 0); a.param = u32_at(p, 37); break;
-    case PKT_CNG_SEANCE: a.first = u32_at(p, 10); numbers(a, p, 14, 0); a.param = u32_at(p, 41); break;
-    case PKT_MOVE_CALL: a.first = u32_at(p, 10); a.param = u32_at(p, 14); break;
-    case PKT_USER2USER: a.first = u32_at(p, 10); a.user_param = paketlog::detail::load_le64(p.data() + 14); break;
-    case PKT_RTP_DATA:
-        a.first = u32_at(p, 10);
-        a.second = paketlog::detail::load_le16(p.data() + 14);
-        a.rtp = rtp_exch_param2str(ws, *reinterpret_cast<const RTP_EXCH::sRTPExchParam*>(p.data() + 16));
+    }
+    case PKT_CONTROL: {
+        Control& r = record<Control>(p);
+        a.control = get_name_control(r.control, tc);
+        a.cause = tc ? cause2strTC(ws, &r.cause) : cause2str(ws, &r.cause);
+        a.param = load_le32(r.ctrl_param);
         break;
-    case PKT_CONNECT:
-        a.connect_type = get_connect_type(ws, p[10], tc);
-        a.connect_source = get_connect_source(ws, p[11], tc);
-        a.param = u32_at(p, 12);
+    }
+    case PKT_CALLINGNUM: {
+        CallingNum& r = record<CallingNum>(p);
+        numbers(a, r.calling);
+        a.param = load_le32(r.dial_param);
         break;
+    }
+    case PKT_CNG_SEANCE: {
+        CngSeance& r = record<CngSeance>(p);
+        a.first = load_le32(r.new_seance);
+        numbers(a, r.calling);
+        a.param = load_le32(r.change_param);
+        break;
+    }
+    case PKT_MOVE_CALL: {
+        const MoveCall& r = record<MoveCall>(p);
+        a.first = load_le32(r.second_seance), a.param = load_le32(r.move_param);
+        break;
+    }
+    case PKT_USER2USER: {
+        const User2User& r = record<User2User>(p);
+        a.first = load_le32(r.command), a.user_param = paketlog::detail::load_le64(r.param);
+        break;
+    }
+    case PKT_RTP_DATA: {
+        const RtpData& r = record<RtpData>(p);
+        a.first = load_le32(r.id), a.second = load_le16(r.destination);
+        a.rtp = rtp_exch_param2str(ws, r.rtp);
+        break;
+    }
+    case PKT_CONNECT: {
+        const Connect& r = record<Connect>(p);
+        a.connect_type = get_connect_type(ws, r.connect_type, tc);
+        a.connect_source = get_connect_source(ws, r.connect_source, tc);
+        a.param = load_le32(r.param);
+        break;
+    }
     default: break;
     }
     return a;

@@ -1,5 +1,6 @@
 #include "samples.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "paketlog.h"
@@ -40,10 +41,10 @@ unsigned digit_code(char c) {
 }  // namespace
 
 Bytes param(unsigned char type, const Bytes& value) {
-    Bytes p(4);
+    Bytes p(4 + value.size());
     p[0] = type;
     put16(p, 2, static_cast<unsigned>(value.size()));
-    p.insert(p.end(), value.begin(), value.end());
+    std::copy(value.begin(), value.end(), p.begin() + 4);
     return p;
 }
 

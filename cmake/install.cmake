@@ -1,7 +1,8 @@
 # Installation of the library: the shared object with its SONAME and version
 # links, the public header, a pkg-config file and a CMake package
 #   find_package(paketlog 1 REQUIRED)  ->  paketlog::paketlog
-# The command-line tool installs itself (tools/CMakeLists.txt).
+# The command-line tool installs itself (tools/CMakeLists.txt). The licence
+# goes to share/doc/paketlog/.
 #
 # A program that links the library supplies tevo_snprintf itself; the
 # library leaves it undefined.
@@ -18,8 +19,9 @@ install(TARGETS paketlog EXPORT paketlogTargets
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development
   INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
-install(FILES ${PROJECT_SOURCE_DIR}/include/paketlog.h
+install(FILES ${PROJECT_SOURCE_DIR}/include/paketlog.h ${PROJECT_BINARY_DIR}/include/paketlog_version.h
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT development)
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT runtime)
 
 install(EXPORT paketlogTargets
   NAMESPACE paketlog::

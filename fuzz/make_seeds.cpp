@@ -8,6 +8,8 @@
 #include <fstream>
 
 #include "golden.h"
+#include "wire/block_walk.h"
+#include "wire/packet_types.h"
 
 namespace {
 std::string out_dir;
@@ -60,20 +62,16 @@ int main(int argc, char** argv) {
             seed("decode_paket_testcall", {whole, whole ? 0u : 11u, whole ? 0x40u : 0u}, p.data(), n);
         }
         for (const bool in_pieces : {false, true}) capture_seed(p, in_pieces);
-        _PD_PACKET header{};
-        header.type = p.size() > 2 ? p[2] : 0;
-        const unsigned offset = header.get_offset_EAP();
+        const unsigned offset = paketlog::wire::block_offset(p.size() > 2 ? p[2] : 0);
         seed("decode_eap", {offset & 0xFF, offset >> 8, e.skip_type}, p.data(), p.size());
-        std::size_t pos = offset + 1u;
-        for (unsigned i = 0; offset && offset < p.size() && i < p[offset] && pos + 4 <= p.size(); ++i) {
-            const unsigned type = p[pos], length = p[pos + 2] | p[pos + 3] << 8, skip = type == 168 ? 6 : 0;
-            if (pos + 4 + length > p.size()) break;
-            const unsigned char* value = &p[pos + 4];
-            seed("eap_value", {16, 0, type, p[pos + 1]}, value, length);
+        paketlog::wire::BlockWalk walk(p.data(), p.size(), static_cast<unsigned short>(offset));
+        while (const unsigned char* param = walk.next()) {  // the parameters the decoders visit
+            const unsigned type = param[0], length = paketlog::detail::load_le16(param + 2), skip = type == 168 ? 6 : 0;
+            const unsigned char* value = param + 4;
+            seed("eap_value", {16, 0, type, param[1]}, value, length);
             // HIDE_PARAM: a number with property; RTP_PARAM: its RTP record; VIDEO_PARAM.
             const unsigned renderer = type == 175 ? 0x80 : type == 168 ? 6 : type == 174 ? 7 : 8;
             if (renderer != 8 && length > skip) seed("renderers", {renderer, 40, 0}, value + skip, length - skip);
-            pos += 4 + length;
         }
     }
     // Digit codes, a descriptor, a dialled text, a cause, an address.

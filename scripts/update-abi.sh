@@ -21,7 +21,7 @@ esac
 bash scripts/deps.sh crossbuild-essential-armhf abigail-tools
 baseline=abi/paketlog.abi
 build=build/abi
-cmake -S . -B "$build" -G Ninja \
+cmake -S . -B "$build" -G Ninja -DPAKETLOG_WERROR=ON \
   -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchain-armhf.cmake" \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DPAKETLOG_BUILD_TESTS=OFF -DPAKETLOG_BUILD_TOOL=OFF \

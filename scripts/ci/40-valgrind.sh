@@ -6,7 +6,7 @@
 set -euo pipefail
 bash scripts/deps.sh valgrind libpcap-dev
 build=build/valgrind
-cmake -S . -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=g++ -DCMAKE_C_COMPILER=gcc \
+cmake -S . -B "$build" -G Ninja -DPAKETLOG_WERROR=ON -DCMAKE_CXX_COMPILER=g++ -DCMAKE_C_COMPILER=gcc \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DPAKETLOG_BUILD_BENCH=OFF -DPAKETLOG_BUILD_FUZZ=ON -DPAKETLOG_FUZZ_ENGINE=replay
 cmake --build "$build"

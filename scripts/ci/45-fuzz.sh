@@ -7,7 +7,7 @@ set -euo pipefail
 bash scripts/deps.sh clang libclang-rt-14-dev libpcap-dev  # libpcap's header for fuzz_capture
 build=build/fuzz
 seconds=${FUZZ_SECONDS:-60}
-cmake -S . -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang \
+cmake -S . -B "$build" -G Ninja -DPAKETLOG_WERROR=ON -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DPAKETLOG_BUILD_FUZZ=ON -DPAKETLOG_FUZZ_ENGINE=libFuzzer \
   -DPAKETLOG_BUILD_TESTS=OFF -DPAKETLOG_BUILD_TOOL=OFF -DPAKETLOG_BUILD_BENCH=OFF

@@ -7,7 +7,7 @@
 set -euo pipefail
 bash scripts/deps.sh crossbuild-essential-armhf qemu-user libpcap0.8-dev:armhf
 build=build/armhf
-cmake -S . -B "$build" -G Ninja \
+cmake -S . -B "$build" -G Ninja -DPAKETLOG_WERROR=ON \
   -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchain-armhf.cmake" \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DPAKETLOG_BUILD_BENCH=OFF -DPAKETLOG_BUILD_FUZZ=OFF

@@ -9,7 +9,7 @@ root=$PWD
 build=build/install
 stage=$root/build/install-stage
 rm -rf "$stage" build/install-consumer
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+cmake -S . -B "$build" -G Ninja -DPAKETLOG_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DPAKETLOG_BUILD_TESTS=OFF -DPAKETLOG_BUILD_BENCH=OFF -DPAKETLOG_BUILD_FUZZ=OFF >/dev/null
 cmake --build "$build"
 cmake --install "$build" --prefix "$stage" >/dev/null
@@ -24,12 +24,17 @@ lib=$stage/$libdir
 [ "$(readlink "$lib/libpaketlog.so.1")" = libpaketlog.so.1.0.0 ] || fail "libpaketlog.so.1 is not a link to libpaketlog.so.1.0.0"
 [ "$(readlink "$lib/libpaketlog.so")" = libpaketlog.so.1 ] || fail "libpaketlog.so is not a link to libpaketlog.so.1"
 readelf -d "$lib/libpaketlog.so.1.0.0" | grep -q 'Library soname: \[libpaketlog.so.1\]' || fail "SONAME is not libpaketlog.so.1"
+! readelf -d "$lib/libpaketlog.so.1.0.0" | grep -Eq 'R(UN)?PATH' || fail "the installed library carries a RUNPATH"
 cmp -s "$stage/include/paketlog.h" include/paketlog.h || fail "include/paketlog.h not installed"
+[ -f "$stage/include/paketlog_version.h" ] || fail "paketlog_version.h not installed"
+cmp -s "$stage/share/doc/paketlog/LICENSE" LICENSE || fail "LICENSE not installed under share/doc/paketlog/"
 [ -f "$lib/pkgconfig/paketlog.pc" ] || fail "no paketlog.pc"
 [ -f "$lib/cmake/paketlog/paketlogConfig.cmake" ] || fail "no CMake package"
 if [ -f tools/CMakeLists.txt ]; then
   [ -x "$stage/bin/paketlog" ] || fail "the paketlog tool is not installed"
-  "$stage/bin/paketlog" --version >/dev/null || fail "the installed tool does not run"
+  # No RUNPATH or RPATH (least of all into the build tree): the loader finds the library.
+  ! readelf -d "$stage/bin/paketlog" | grep -Eq 'R(UN)?PATH' || fail "the installed tool carries a RUNPATH"
+  LD_LIBRARY_PATH=$lib "$stage/bin/paketlog" --version >/dev/null || fail "the installed tool does not run"
 fi
 
 consumer_src=$root/tests/install/consumer
@@ -39,7 +44,7 @@ mkdir -p "$out"
 # 1. pkg-config.
 export PKG_CONFIG_PATH=$lib/pkgconfig
 pkg-config --exists paketlog || fail "pkg-config does not find paketlog"
-[ "$(pkg-config --modversion paketlog)" = "$(sed -n 's/^#define PAKETLOG_VERSION "\(.*\)"/\1/p' include/paketlog.h)" ] ||
+[ "$(pkg-config --modversion paketlog)" = "$(sed -n 's/^#define PAKETLOG_VERSION "\(.*\)"/\1/p' "$stage/include/paketlog_version.h")" ] ||
   fail "paketlog.pc version differs from the header's"
 # shellcheck disable=SC2046
 g++ -std=c++17 -Wall -Wextra -Werror -o "$out/consumer-pkgconfig" "$consumer_src/consumer.cpp" \

@@ -7,12 +7,12 @@
 #include <cstddef>
 
 #include "paketlog.h"
+#include "wire/block_walk.h"
 
 namespace paketlog {
 namespace detail {
 
-// A walk with no packet length to respect believes the count and every length.
-constexpr std::size_t kTrusted = static_cast<std::size_t>(-1);
+using wire::kTrusted;
 
 // Shown at the end of a block text whose parameters run past the packet.
 constexpr char kBlockCutMark[] = "[|eap]";

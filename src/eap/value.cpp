@@ -3,22 +3,16 @@
 
 #include "code_name.h"
 #include "eap/eap.h"
+#include "eap/param_types.h"
 #include "workspace.h"
 
 namespace paketlog {
 namespace detail {
 namespace {
 
-enum class Layout { Text, U8, U32, U32Pair, Rtp, Binary, Video, Number, EndpointType, Silent };
-
-// Value layouts of the types 160 to 180, in code order.
-constexpr Layout kLayouts[] = {
-    Layout::Text,    Layout::Text,   Layout::U8,     Layout::Text,         Layout::Silent, Layout::U8,
-    Layout::Silent,  Layout::Text,   Layout::Rtp,    Layout::U32,          Layout::Text,   Layout::U32,
-    Layout::U32Pair, Layout::Binary, Layout::Video,  Layout::Number,       Layout::Text,   Layout::EndpointType,
-    Layout::Text,    Layout::Text,   Layout::Silent,
-};
-constexpr unsigned char kFirstType = 160;
+#define PAKETLOG_PARAM_LAYOUT(code, name, layout) Layout::layout,
+constexpr Layout kLayouts[] = {PAKETLOG_PARAM_TYPES(PAKETLOG_PARAM_LAYOUT)};
+#undef PAKETLOG_PARAM_LAYOUT
 
 constexpr std::size_t kRtpOffset = 6;  // u32 ID, u16 Dstn, then the RTP record
 
@@ -69,7 +63,7 @@ std::size_t render_param(Workspace& ws, char* dst, int size, const unsigned char
     const char* name = get_name_add_param(type);
     if (name == nullptr)
         return placed(tevo_snprintf(dst, size, "Unknown add param:Type=0x%02X Len=%u", type, length), size);
-    const Layout layout = kLayouts[type - kFirstType];
+    const Layout layout = kLayouts[type - kFirstParamType];
     if (length < fixed_size(layout)) {
         return placed(tevo_snprintf(dst, size, "%s=[too short: Len=%u, needs %u]; ", name, length, fixed_size(layout)),
                       size);

@@ -30,13 +30,19 @@ const char* name_or_code(const CODE_NAME (&rows)[N], unsigned char code, char (&
 }
 }  // namespace
 
-const CODE_NAME ConnectType[4] = {{0, "DISCONNECT"}, {1, "SEND_ONLY "}, {2, "RECV_ONLY "}, {3, "SEND_RECV "}};
-const CODE_NAME ConnectTypeTC[4] = {{0, kOff.s}, {1, kSend.s}, {2, kRecv.s}, {3, kSendRecv.s}};
+constexpr CODE_NAME ConnectType[4] = {{0, "DISCONNECT"}, {1, "SEND_ONLY "}, {2, "RECV_ONLY "}, {3, "SEND_RECV "}};
+constexpr CODE_NAME ConnectTypeTC[4] = {{0, kOff.s}, {1, kSend.s}, {2, kRecv.s}, {3, kSendRecv.s}};
 
-const CODE_NAME ConnectSource[6] = {{0, "NONE    "}, {1, "DIALtone"}, {2, "KPV tone"},
+constexpr CODE_NAME ConnectSource[6] = {{0, "NONE    "}, {1, "DIALtone"}, {2, "KPV tone"},
                                     {3, "BUSYtone"}, {4, "SILENT  "}, {10, "RTP chnl"}};
-const CODE_NAME ConnectSourceTC[6] = {{0, kNone.s},     {1, kDialTone.s}, {2, kKpvTone.s},
+constexpr CODE_NAME ConnectSourceTC[6] = {{0, kNone.s},     {1, kDialTone.s}, {2, kKpvTone.s},
                                       {3, kBusyTone.s}, {4, kSilent.s},   {10, kRtpChannel.s}};
+
+static_assert(paketlog::detail::rows_complete(ConnectType) && paketlog::detail::rows_complete(ConnectTypeTC) &&
+                  paketlog::detail::same_codes(ConnectType, ConnectTypeTC) &&
+                  paketlog::detail::rows_complete(ConnectSource) && paketlog::detail::rows_complete(ConnectSourceTC) &&
+                  paketlog::detail::same_codes(ConnectSource, ConnectSourceTC),
+              "connection names: every row named, the same codes in both wordings");
 
 const char* get_connect_type(paketlog::Workspace& ws, unsigned char code, bool tc) {
     return tc ? name_or_code(ConnectTypeTC, code, ws.connect_type_text)

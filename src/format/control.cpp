@@ -35,7 +35,7 @@ constexpr auto kSetHold = cp1251("Установить удержание");
 constexpr auto kResetHold = cp1251("Снять удержание");
 }  // namespace
 
-const CODE_NAME ControlPakets[36] = {
+constexpr CODE_NAME ControlPakets[36] = {
     {1, "toFB_CTRL_DOBYE"},           {2, "toFB_CTRL_KPV"},
     {3, "toFB_CTRL_ESTABLISHED"},     {4, "toFB_CTRL_OKCALL"},
     {5, "toFB_CTRL_OKHOLD"},          {6, "toFB_CTRL_NOKPV"},
@@ -56,7 +56,7 @@ const CODE_NAME ControlPakets[36] = {
     {145, "frFB_CTRL_SETHOLD"},       {146, "frFB_CTRL_RESETHOLD"},
 };
 
-const CODE_NAME ControlPaketsTC[36] = {
+constexpr CODE_NAME ControlPaketsTC[36] = {
     {1, kBye.s},             {2, kKpv.s},
     {3, kEstablished.s},     {4, kOkCall.s},
     {5, kOkHold.s},          {6, kNoKpv.s},
@@ -76,6 +76,10 @@ const CODE_NAME ControlPaketsTC[36] = {
     {140, kReleaseHold.s},   {144, kAddCapRequest.s},
     {145, kSetHold.s},       {146, kResetHold.s},
 };
+
+static_assert(paketlog::detail::rows_complete(ControlPakets) && paketlog::detail::rows_complete(ControlPaketsTC) &&
+                  paketlog::detail::same_codes(ControlPakets, ControlPaketsTC),
+              "control names: every row named, the same codes in both wordings");
 
 const char* get_name_control(unsigned char code, bool tc) {
     return paketlog::detail::find_name(tc ? ControlPaketsTC : ControlPakets, code, "Unknown Ctrl");

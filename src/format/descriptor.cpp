@@ -1,22 +1,30 @@
 // Subscriber descriptors: four small code tables named in brackets.
 #include <cstring>
+#include <iterator>
 
 #include "code_name.h"
 
-const CODE_NAME NumberTypeType[6] = {{0, "Undef"}, {1, "Local"}, {2, "Zone "},
-                                     {3, "Natnl"}, {4, "IntNt"}, {5, "Servc"}};
-const CODE_NAME NumberAbonentType[2] = {{0, "Lcl "}, {1, "Rmt "}};
-const CODE_NAME NumberFormatType[3] = {{0, "PBX "}, {1, "DMR "}, {2, "DTRAN"}};
-const CODE_NAME PlanNumberType[4] = {{0, "Undf_NT"}, {1, "Tlph_NT"}, {2, "Natn_NT"}, {3, "Prvt_NT"}};
-const CODE_NAME NumberPropertyType[4] = {{0, "Undef"}, {1, "Empty"}, {2, "Part "}, {3, "Full "}};
+using paketlog::detail::rows_complete;
 
-const DESCRIPTION_TABLE CommonDescriptionTable[5] = {
-    {NumberTypeType, 6, ""}, {NumberAbonentType, 2, ""}, {NumberFormatType, 3, ""},
-    {PlanNumberType, 4, ""}, {NumberPropertyType, 4, ""},
+constexpr CODE_NAME NumberTypeType[6] = {{0, "Undef"}, {1, "Local"}, {2, "Zone "},
+                                         {3, "Natnl"}, {4, "IntNt"}, {5, "Servc"}};
+constexpr CODE_NAME NumberAbonentType[2] = {{0, "Lcl "}, {1, "Rmt "}};
+constexpr CODE_NAME NumberFormatType[3] = {{0, "PBX "}, {1, "DMR "}, {2, "DTRAN"}};
+constexpr CODE_NAME PlanNumberType[4] = {{0, "Undf_NT"}, {1, "Tlph_NT"}, {2, "Natn_NT"}, {3, "Prvt_NT"}};
+constexpr CODE_NAME NumberPropertyType[4] = {{0, "Undef"}, {1, "Empty"}, {2, "Part "}, {3, "Full "}};
+static_assert(rows_complete(NumberTypeType) && rows_complete(NumberAbonentType) && rows_complete(NumberFormatType) &&
+                  rows_complete(PlanNumberType) && rows_complete(NumberPropertyType),
+              "descriptor tables");
+
+// Indexed by kind: type, abonent, format, plan, property.
+constexpr DESCRIPTION_TABLE CommonDescriptionTable[5] = {
+    {NumberTypeType, std::size(NumberTypeType), ""},         {NumberAbonentType, std::size(NumberAbonentType), ""},
+    {NumberFormatType, std::size(NumberFormatType), ""},     {PlanNumberType, std::size(PlanNumberType), ""},
+    {NumberPropertyType, std::size(NumberPropertyType), ""},
 };
 
 const char* get_description_by_type(unsigned char kind, unsigned char code) {
-    if (kind >= sizeof CommonDescriptionTable / sizeof CommonDescriptionTable[0]) return "";
+    if (kind >= std::size(CommonDescriptionTable)) return "";
     const DESCRIPTION_TABLE& row = CommonDescriptionTable[kind];
     return paketlog::detail::find_name(row.table, row.count, code, row.default_text);
 }

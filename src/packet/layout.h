@@ -1,4 +1,5 @@
-// What a packet must hold before a line can be composed from it.
+// What both lines are composed from: the packet's records, its opening, the
+// header texts and the numbers.
 #ifndef PAKETLOG_SRC_PACKET_LAYOUT_H
 #define PAKETLOG_SRC_PACKET_LAYOUT_H
 
@@ -6,32 +7,45 @@
 #include <cstring>
 
 #include "paketlog.h"
+#include "wire/packet_types.h"
 
 namespace paketlog {
 namespace detail {
 
-// Byte 2, the packet type, is the least any line needs.
-constexpr unsigned kTypeNeed = 3;
-
-// Bytes a listed type reads: through its block's count byte (type 211 shows
-// the byte at offset 10 in that place though it has no block).
-inline unsigned needed_length(unsigned char type) {
-    _PD_PACKET probe{};
-    probe.type = type;
-    return type == PKT_KLT_NTRDY ? 11u : probe.get_offset_EAP() + 1u;
+// A packet already known to hold every field of its type, as that type's record.
+template <typename Type>
+inline Type& record(unsigned char* packet) {
+    static_assert(alignof(Type) == 1, "records are read in place at any alignment");
+    return *reinterpret_cast<Type*>(packet);
 }
 
-// Field readers at the fixed offsets of a packet already known to hold them.
-inline unsigned u8_at(const unsigned char* packet, std::size_t at) { return packet[at]; }
-inline unsigned u16_at(const unsigned char* packet, std::size_t at) { return load_le16(packet + at); }
-inline unsigned u32_at(const unsigned char* packet, std::size_t at) { return load_le32(packet + at); }
-inline unsigned long long u64_at(const unsigned char* packet, std::size_t at) { return load_le64(packet + at); }
+// What both lines share before their fields: the length check, the type and
+// its name, and the block walked. The texts of the lines that stop there:
+// "<first> <too short for the type byte>", "<first> <unlisted type>" and
+// "<first> <name> <too short for the type>".
+struct LineStart {
+    const char* first;             // message-type word or direction prefix
+    const CODE_NAME* names;        // this wording's packet names
+    std::size_t name_count;
+    const char* no_type_format;    // (first, length, bytes needed)
+    const char* unknown_format;    // (first, type)
+    const char* truncated_format;  // (first, name, length, bytes needed)
+    unsigned char skip_type;       // parameter type left out of the block text
+};
 
-template <typename Record>
-inline Record* record_at(unsigned char* packet, std::size_t at) {
-    static_assert(alignof(Record) == 1, "records are read in place at any alignment");
-    return reinterpret_cast<Record*>(packet + at);
-}
+struct OpenedPacket {
+    unsigned char type;
+    const char* name;
+    // The block text. It is walked before the fields: its parameters render
+    // through the same texts as the packet's own number and RTP fields, which
+    // must be the ones shown.
+    const char* block;
+};
+
+// Writes the whole line and returns false when the packet stops at the
+// length check or the type; otherwise fills `opened`.
+bool open_packet(Workspace& ws, char* dst, int size, const unsigned char* packet, std::size_t limit,
+                 const LineStart& start, OpenedPacket& opened);
 
 // The header of a line is made of texts from the library's own tables and,
 // on the operator line, the seance: plain copies compose it, and the line's
@@ -84,8 +98,8 @@ struct NumberFields {
     const char* kind;
 };
 
-inline NumberFields number_at(Workspace& ws, unsigned char* packet, std::size_t at, bool called) {
-    _PD_NUMBER* number = record_at<_PD_NUMBER>(packet, at);
+inline NumberFields number_fields(Workspace& ws, _PD_NUMBER& field, bool called) {
+    _PD_NUMBER* number = &field;
     char* digits = called ? ws.number_text_b : ws.number_text_a;
     char* kind = called ? ws.type_text_b : ws.type_text_a;
     NumberFields f;

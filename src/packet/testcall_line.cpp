@@ -1,13 +1,14 @@
 // The test-call line: "<< пакет  <ИМЯ>: <поля> <блок>", Windows-1251.
 #include <cstdio>
+#include <iterator>
 
-#include "code_name.h"
 #include "cp1251.h"
-#include "eap/eap.h"
 #include "packet/layout.h"
+#include "wire/block_walk.h"
 #include "workspace.h"
 
 using namespace paketlog::detail;
+using namespace paketlog::wire;
 
 namespace {
 constexpr auto kIncoming = cp1251("<< пакет ");
@@ -36,16 +37,13 @@ constexpr auto kConnect = cp1251("%s Тип=%s Источник=%s Параме�
 
 // Release (1, 131), reject (130) and channel release (140) show the session
 // and the cause; hold acknowledgement (5) the session alone.
-void control_line(paketlog::Workspace& ws, char* dst, int size, const char* header, unsigned char* packet,
-                  const char* block) {
-    const unsigned char control = packet[10];
-    const char* name = get_name_control(control, true);
-    const unsigned seance = u32_at(packet, 6);
-    const unsigned param = u32_at(packet, 15);
-    switch (control) {
+void control_line(paketlog::Workspace& ws, char* dst, int size, const char* header, Control& r, const char* block) {
+    const char* name = get_name_control(r.control, true);
+    const unsigned seance = load_le32(&r.header.seance);
+    const unsigned param = load_le32(r.ctrl_param);
+    switch (r.control) {
     case 1: case 130: case 131: case 140:
-        std::snprintf(dst, size, kControlCause.s, header, name, seance,
-                      cause2strTC(ws, record_at<_PD_CAUSE>(packet, 11)), param, block);
+        std::snprintf(dst, size, kControlCause.s, header, name, seance, cause2strTC(ws, &r.cause), param, block);
         break;
     case 5:
         std::snprintf(dst, size, kControlSeance.s, header, name, seance, param, block);
@@ -62,74 +60,70 @@ char* testcall_line(paketlog::Workspace& ws, char* dst, int size, unsigned char*
     if (dst == nullptr || size <= 0 || packet == nullptr || limit == 0) return nullptr;
     const char* prefix = incoming ? kIncoming.s : kOutgoing.s;
     char* const result = dst + kNameAt;
-    if (limit < kTypeNeed) {
-        std::snprintf(dst, size, kTruncatedType.s, prefix, static_cast<unsigned>(limit), kTypeNeed);
-        return result;
-    }
-    const unsigned char type = packet[2];
-    const char* name = find_name(KesaPaketsTC, type, nullptr);
-    if (name == nullptr) {
-        std::snprintf(dst, size, kUnknown.s, prefix, type);
-        return result;
-    }
-    const unsigned need = needed_length(type);
-    if (limit < need) {
-        std::snprintf(dst, size, kTruncated.s, prefix, name, static_cast<unsigned>(limit), need);
-        return result;
-    }
-
-    // The block first: its parameters render through the same texts as the
-    // packet's own number and RTP fields, which must be the ones shown.
-    const unsigned short offset = record_at<_PD_PACKET>(packet, 0)->get_offset_EAP();
-    const char* block = walk_block(ws, packet, limit, offset, 160);
+    // Parameter type 160 (ENDPOINT_A) never shows on this line.
+    const LineStart start = {prefix, KesaPaketsTC, std::size(KesaPaketsTC), kTruncatedType.s, kUnknown.s,
+                             kTruncated.s, 160};
+    OpenedPacket p;
+    if (!open_packet(ws, dst, size, packet, limit, start, p)) return result;
+    const char* block = p.block;
     char header[kHeaderSize];
-    compose_header(header, prefix, name);
+    compose_header(header, prefix, p.name);
+    const unsigned seance = load_le32(&record<_PD_PACKET>(packet).seance);
 
-    switch (type) {
+    switch (p.type) {
     case PKT_DIALDIGIT:
-        std::snprintf(dst, size, kDigit.s, header, u8_at(packet, 10), block);
+        std::snprintf(dst, size, kDigit.s, header, unsigned{record<DialDigit>(packet).digit}, block);
         break;
     case PKT_DIALNUMBER: {
-        const NumberFields called = number_at(ws, packet, 10, true);
-        const NumberFields calling = number_at(ws, packet, 37, false);
+        DialNumber& r = record<DialNumber>(packet);
+        const NumberFields called = number_fields(ws, r.called, true);
+        const NumberFields calling = number_fields(ws, r.calling, false);
         std::snprintf(dst, size, kDialNumber.s, header, called.digits, called.category, called.kind, calling.digits,
-                      calling.category, calling.kind, u32_at(packet, 64), block);
+                      calling.category, calling.kind, load_le32(r.dial_param), block);
         break;
     }
     case PKT_CONTROL:
-        control_line(ws, dst, size, header, packet, block);
+        control_line(ws, dst, size, header, record<Control>(packet), block);
         break;
     case PKT_CALLINGNUM: {
-        const NumberFields calling = number_at(ws, packet, 10, false);
+        CallingNum& r = record<CallingNum>(packet);
+        const NumberFields calling = number_fields(ws, r.calling, false);
         std::snprintf(dst, size, kCallingNum.s, header, calling.digits, calling.category, calling.kind,
-                      u32_at(packet, 37), block);
+                      load_le32(r.dial_param), block);
         break;
     }
     case PKT_CHK_SEANCE:
-        std::snprintf(dst, size, kChkSeance.s, header, u32_at(packet, 6), int(u8_at(packet, 10)), block);
+        std::snprintf(dst, size, kChkSeance.s, header, seance, int{record<ChkSeance>(packet).session_count}, block);
         break;
     case PKT_CNG_SEANCE: {
-        const NumberFields calling = number_at(ws, packet, 14, false);
-        std::snprintf(dst, size, kCngSeance.s, header, u32_at(packet, 6), u32_at(packet, 10), calling.digits,
-                      calling.category, calling.kind, u32_at(packet, 41), block);
+        CngSeance& r = record<CngSeance>(packet);
+        const NumberFields calling = number_fields(ws, r.calling, false);
+        std::snprintf(dst, size, kCngSeance.s, header, seance, load_le32(r.new_seance), calling.digits,
+                      calling.category, calling.kind, load_le32(r.change_param), block);
         break;
     }
-    case PKT_MOVE_CALL:
-        std::snprintf(dst, size, kMoveCall.s, header, u32_at(packet, 6), u32_at(packet, 10), u32_at(packet, 14),
+    case PKT_MOVE_CALL: {
+        const MoveCall& r = record<MoveCall>(packet);
+        std::snprintf(dst, size, kMoveCall.s, header, seance, load_le32(r.second_seance), load_le32(r.move_param),
                       block);
         break;
-    case PKT_USER2USER:
-        std::snprintf(dst, size, kUser2User.s, header, u32_at(packet, 10), u64_at(packet, 14), block);
+    }
+    case PKT_USER2USER: {
+        const User2User& r = record<User2User>(packet);
+        std::snprintf(dst, size, kUser2User.s, header, load_le32(r.command), load_le64(r.param), block);
         break;
-    case PKT_RTP_DATA:
-        std::snprintf(dst, size, kRtpData.s, header, u32_at(packet, 10), u16_at(packet, 14),
-                      rtp_exch_param2str(ws, *record_at<RTP_EXCH::sRTPExchParam>(packet, 16)),
-                      int(u8_at(packet, 165)), block);
+    }
+    case PKT_RTP_DATA: {
+        const RtpData& r = record<RtpData>(packet);
+        std::snprintf(dst, size, kRtpData.s, header, load_le32(r.id), unsigned{load_le16(r.destination)},
+                      rtp_exch_param2str(ws, r.rtp), int{r.block}, block);
         break;
+    }
     case PKT_CONNECT: {
-        const char* connect_type = get_connect_type(ws, packet[10], true);
-        const char* connect_source = get_connect_source(ws, packet[11], true);
-        std::snprintf(dst, size, kConnect.s, header, connect_type, connect_source, u32_at(packet, 12), block);
+        const Connect& r = record<Connect>(packet);
+        const char* connect_type = get_connect_type(ws, r.connect_type, true);
+        const char* connect_source = get_connect_source(ws, r.connect_source, true);
+        std::snprintf(dst, size, kConnect.s, header, connect_type, connect_source, load_le32(r.param), block);
         break;
     }
     default:  // 208 to 211: the block alone

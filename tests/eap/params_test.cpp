@@ -20,8 +20,9 @@ using Bytes = std::vector<unsigned char>;
 // Header (type, an uninterpreted byte, u16 length: the value's size unless given), then the value.
 Bytes param(unsigned char type, const Bytes& value, unsigned length = ~0u) {
     if (length == ~0u) length = unsigned(value.size());
-    Bytes p = {type, 0x5A, static_cast<unsigned char>(length), static_cast<unsigned char>(length >> 8)};
-    p.insert(p.end(), value.begin(), value.end());
+    Bytes p(4 + value.size());
+    p[0] = type, p[1] = 0x5A, p[2] = static_cast<unsigned char>(length), p[3] = static_cast<unsigned char>(length >> 8);
+    std::copy(value.begin(), value.end(), p.begin() + 4);
     return p;
 }
 Bytes text(unsigned char type, const std::string& s) { return param(type, Bytes(s.c_str(), s.c_str() + s.size() + 1)); }
@@ -117,8 +118,9 @@ TEST(EapValue, HideAndRtpOverwriteTheSharedTexts) {
     char buf[128];
     for (const Bytes& p : {param(175, Bytes(27)), rtp(3, "10.3.3.3")})
         get_eap_value(*ws, buf, sizeof buf, header(p.data()));
-    EXPECT_EQ(std::string(ws->number_text_a) + "|" + ws->type_text_a + "|" + ws->rtp_text,
-              "|[Undef:Lcl :PBX :Undf_NT]|IP:Port=10.3.3.3:0(--)");
+    EXPECT_STREQ(ws->number_text_a, "");
+    EXPECT_STREQ(ws->type_text_a, "[Undef:Lcl :PBX :Undf_NT]");
+    EXPECT_STREQ(ws->rtp_text, "IP:Port=10.3.3.3:0(--)");
 }
 
 TEST(EapBlock, NoBlockBelowOffsetTenAndEveryCallStartsEmpty) {

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "golden.h"
+#include "wire/packet_types.h"
 
 unsigned long allocations_on_this_thread();  // alloc_counter.cpp: since the program started
 using namespace testing_support;
@@ -24,7 +25,7 @@ TEST(Golden, CorpusCoversEveryTableRowAndParameter) {
         types.insert(e.packet[2]);
         if (e.packet[2] == PKT_CONTROL) controls.insert(e.packet[10]);
         if (e.packet[2] == PKT_CONNECT) connect_types.insert(e.packet[10]), connect_sources.insert(e.packet[11]);
-        for (unsigned t : visited_params(e.packet)) params.insert(t < 160 || t > 180 ? 0 : t);
+        for (unsigned t : e.visited) params.insert(t < 160 || t > 180 ? 0 : t);
     }
     const auto covers = [](const std::set<unsigned>& seen, const auto& table, std::initializer_list<unsigned> unlisted) {
         for (const CODE_NAME& row : table) EXPECT_EQ(seen.count(row.code), 1u) << "no row " << unsigned{row.code};
@@ -78,19 +79,15 @@ TEST(Decoders, ArgumentsThatLeaveNothingToDo) {
 
 // Every corpus packet cut at every length, at the very end of an allocation of
 // exactly that length (a read past it is caught under AddressSanitizer or
-// valgrind). Too short for the type's fields: the truncation line. Long enough
-// for them but not for the visited parameters: the corpus line cut after the
-// last whole parameter, and the cut mark. Otherwise: the corpus line.
+// valgrind). Too short for the type's fields (the entry's stored need): the
+// truncation line. Long enough for them but not for the visited parameters
+// (before the stored end): the corpus line cut after the last whole
+// parameter, and the cut mark. Otherwise: the corpus line.
 TEST(Decoders, TruncatedPacketsOfEveryType) {
     auto ws = std::make_unique<paketlog::Workspace>();
     std::vector<char> dst(kLine);
     for (const GoldenEntry& e : golden_corpus()) {
-        _PD_PACKET header{};  // the block's offset follows from the type alone
-        const unsigned char type = header.type = e.packet[2];
-        const bool listed = std::strcmp(get_name_paket(type, false), "???") != 0;
-        const std::size_t need = !listed ? 3 : type == PKT_KLT_NTRDY ? 11 : header.get_offset_EAP() + 1u;
-        std::size_t visited_end = 0;
-        visited_params(e.packet, &visited_end);
+        const unsigned char type = e.packet[2];
         for (std::size_t length = 1; length <= e.packet.size(); ++length) {
             ExactPacket p(e.packet, length);
             for (int form = 0; form < 4; ++form) {  // the forms given the length
@@ -99,16 +96,16 @@ TEST(Decoders, TruncatedPacketsOfEveryType) {
                 const std::string& line = form_line(form, e);
                 EXPECT_EQ(decode_form(form, *ws, dst.data(), kLine, p.get(), p.length, e), &dst[form_result(form, e)]);
                 const std::string got = dst.data(), n = std::to_string(length);
-                const std::string m = std::to_string(length < 3 ? 3 : need), of = tc ? " \xE8\xE7 " : " of ";
+                const std::string m = std::to_string(length < 3 ? 3 : e.need), of = tc ? " \xE8\xE7 " : " of ";
                 // The name once byte 2 is there, then " Пакет обрезан: N из M байт" in Windows-1251.
                 const std::string truncated =
                     (length < 3 ? "" : std::string(" ") + get_name_paket(type, tc) + (tc ? "" : ":")) +
                     (tc ? " \xCF\xE0\xEA\xE5\xF2 \xEE\xE1\xF0\xE5\xE7\xE0\xED: " : " Truncated packet: ") + n + of + m +
                     (tc ? " \xE1\xE0\xE9\xF2" : " bytes");
                 const std::size_t kept = got.size() < 6 ? 0 : got.size() - 6;
-                if (length < need)
+                if (length < e.need)
                     EXPECT_EQ(got, line.substr(0, form_result(form, e) - 1) + truncated);
-                else if (listed && length < visited_end)
+                else if (length < e.end)
                     EXPECT_EQ(got, line.substr(0, kept) + "[|eap]");
                 else
                     EXPECT_EQ(got, line);
@@ -123,8 +120,7 @@ TEST(Decoders, NoAllocation) {
     std::string dst(kLine, '\0');
     std::size_t checked = 0;
     for (const GoldenEntry& e : golden_corpus()) {
-        const auto params = visited_params(e.packet);
-        if (std::count(params.begin(), params.end(), 174) != 0) continue;  // VIDEO_PARAM
+        if (std::count(e.visited.begin(), e.visited.end(), 174) != 0) continue;  // VIDEO_PARAM
         ExactPacket p(e.packet);
         ++checked;
         for (int form = 0; form < kForms; ++form) {
@@ -145,12 +141,19 @@ TEST(Tables, RowsInStoredOrderAndLookupsPastThem) {
         return s;
     };
     const std::string packets = "128|129|130|132|136|138|140|144|145|141|208|209|210|211|";
-    EXPECT_EQ(codes(KesaPakets) + codes(KesaPaketsTC), packets + packets);
-    EXPECT_EQ(codes(ConnectType) + codes(ConnectTypeTC), "0|1|2|3|0|1|2|3|");
+    EXPECT_EQ(codes(KesaPakets), packets);
+    EXPECT_EQ(codes(KesaPaketsTC), packets);
+    EXPECT_EQ(codes(ConnectType), "0|1|2|3|");
+    EXPECT_EQ(codes(ConnectTypeTC), "0|1|2|3|");
     for (unsigned i = 0; i < 21; ++i) EXPECT_EQ(AddParamPakets[i].code, 160 + i);
-    std::string properties;  // kind 4 (NumberPropertyType) has a count of its own; there is no kind 5
-    for (unsigned char code = 0; code < 5; ++code) properties += std::string(get_description_by_type(4, code)) + "|";
-    EXPECT_EQ(properties + get_description_by_type(5, 0), "Undef|Empty|Part |Full ||");
+    // Each descriptor kind's last row, and the first code past it; there is no kind 5.
+    const struct { unsigned char kind, count; const char* last; } kinds[] = {
+        {0, 6, "Servc"}, {1, 2, "Rmt "}, {2, 3, "DTRAN"}, {3, 4, "Prvt_NT"}, {4, 4, "Full "}};
+    for (const auto& k : kinds) {
+        EXPECT_STREQ(get_description_by_type(k.kind, k.count - 1), k.last) << "kind " << int{k.kind};
+        EXPECT_STREQ(get_description_by_type(k.kind, k.count), "") << "kind " << int{k.kind};
+    }
+    EXPECT_STREQ(get_description_by_type(5, 0), "");
     for (bool tc : {false, true})
         for (unsigned char code : {0, 131, 146, 212, 255}) EXPECT_STREQ(get_name_paket(code, tc), "???");
 }
@@ -182,4 +185,14 @@ TEST(Threads, CorpusOnFourThreadsWithTheirOwnWorkspaces) {
         });
     for (std::thread& thread : threads) thread.join();
     for (int t = 0; t < kThreads; ++t) EXPECT_EQ(mismatches[t], "") << "thread " << t << ": first mismatch";
+}
+
+// The header's get_offset_EAP, which users call, and the records the decoders
+// read agree on every type's block.
+TEST(Layouts, BlockOffsetOfEveryTypeAsTheHeaderSays) {
+    for (unsigned type = 0; type < 256; ++type) {
+        _PD_PACKET header{};
+        header.type = static_cast<unsigned char>(type);
+        EXPECT_EQ(paketlog::wire::block_offset(header.type), header.get_offset_EAP()) << "type " << type;
+    }
 }

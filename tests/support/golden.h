@@ -1,5 +1,6 @@
 // The golden corpus (tests/data/golden/corpus.txt, format in its README.md):
-// packets with the exact lines both decoders give for them.
+// packets with the exact lines both decoders give for them, and where each
+// may be cut (cuts.txt).
 #ifndef PAKETLOG_TESTS_GOLDEN_H
 #define PAKETLOG_TESTS_GOLDEN_H
 
@@ -21,6 +22,10 @@ struct GoldenEntry {
     std::vector<unsigned char> packet;  // the whole packet; its size is the length
     unsigned char msg_type = 0, skip_type = 0;
     std::string op, tc_in, tc_out;  // expected lines, exact bytes (Windows-1251)
+    // From cuts.txt: the bytes the type's line reads, the end of the parameters
+    // a decoder visits (need when none), and their types.
+    std::size_t need = 0, end = 0;
+    std::vector<unsigned char> visited;
 };
 
 inline unsigned char hex_byte(const std::string& text, std::size_t at) {  // two hex digits at `at`
@@ -71,20 +76,26 @@ inline std::vector<GoldenEntry> read_golden(const std::string& path) {
     return entries;
 }
 
-// The types of the parameters a decoder visits in the packet's block (at most
-// twelve); in `end` the first byte past the last of them (0 without a block).
-inline std::vector<unsigned char> visited_params(const std::vector<unsigned char>& packet, std::size_t* end = nullptr) {
-    _PD_PACKET header{};
-    header.type = packet.size() > 2 ? packet[2] : 0;
-    const std::size_t offset = header.get_offset_EAP();
-    std::vector<unsigned char> types;
-    std::size_t pos = offset != 0 && offset < packet.size() ? offset + 1 : 0;
-    for (unsigned i = 0; pos != 0 && i < packet[offset] && i < 12 && pos + 4 <= packet.size(); ++i) {
-        types.push_back(packet[pos]);
-        pos += 4 + (packet[pos + 2] | (packet[pos + 3] << 8));
+// Adds each entry's cut from `path`; throws std::runtime_error for an entry
+// without one, a cut of no entry or a malformed line.
+inline void read_cuts(const std::string& path, std::vector<GoldenEntry>& entries) {
+    std::ifstream in(path);
+    if (!in) throw std::runtime_error("cannot open " + path);
+    std::vector<bool> seen(entries.size());
+    std::string text;
+    for (int number = 1; std::getline(in, text); ++number) {
+        if (text.empty() || text[0] == '#') continue;
+        std::istringstream fields(text);
+        std::string key, name;
+        fields >> key >> name;
+        const auto e = std::find_if(entries.begin(), entries.end(), [&](const GoldenEntry& g) { return g.name == name; });
+        if (key != "cut" || e == entries.end() || seen[e - entries.begin()] || !(fields >> e->need >> e->end))
+            throw std::runtime_error(path + ":" + std::to_string(number) + ": not the cut of a new corpus entry");
+        seen[e - entries.begin()] = true;
+        for (unsigned type; fields >> type;) e->visited.push_back(static_cast<unsigned char>(type));
     }
-    if (end != nullptr) *end = pos;
-    return types;
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        if (!seen[i]) throw std::runtime_error(path + ": no cut for " + entries[i].name);
 }
 
 // The first `size` bytes alone in a heap allocation of exactly that size, so
@@ -123,7 +134,11 @@ inline std::size_t form_result(int form, const GoldenEntry& e) {
 
 #ifdef PAKETLOG_TEST_DATA
 inline const std::vector<GoldenEntry>& golden_corpus() {  // read once
-    static const std::vector<GoldenEntry> entries = read_golden(PAKETLOG_TEST_DATA "/golden/corpus.txt");
+    static const std::vector<GoldenEntry> entries = [] {
+        std::vector<GoldenEntry> read = read_golden(PAKETLOG_TEST_DATA "/golden/corpus.txt");
+        read_cuts(PAKETLOG_TEST_DATA "/golden/cuts.txt", read);
+        return read;
+    }();
     return entries;
 }
 #endif

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """The golden corpus: packets built field by field, each with the lines `paketlog --raw` gives for it; every new
-or changed line is checked by hand (README.md). Usage: python3 make_corpus.py build/tools/paketlog > /tmp/corpus.txt"""
+or changed line is checked by hand (README.md). Usage: python3 make_corpus.py build/tools/paketlog > /tmp/corpus.txt
+`python3 make_corpus.py --cuts > cuts.txt` writes where each packet may be cut, from the same descriptions."""
 import struct, subprocess, sys
 
 u8, u16, u32, u64 = (lambda v, f=f: struct.pack("<" + f, v) for f in "BHIQ")
@@ -29,7 +30,14 @@ def packet(ptype, seance, fields=b"", params=None, count=None, mid=(0, 0, 0)):
     """Common header, the type's fields from offset 10 on, then its block: the count byte and `params`."""
     assert ptype not in BLOCK_AT or 10 + len(fields) == BLOCK_AT[ptype], ptype
     eap = b"" if params is None else u8(len(params) if count is None else count) + b"".join(params)
-    return bytes((0x5A, 0x01, ptype)) + bytes(mid) + u32(seance) + fields + eap
+    pkt = Packet(bytes((0x5A, 0x01, ptype)) + bytes(mid) + u32(seance) + fields + eap)
+    # The bytes the type's line reads (the block's count byte included), and the parameters a decoder visits:
+    # the first twelve the count names.
+    pkt.need = BLOCK_AT[ptype] + 1 if ptype in BLOCK_AT else 11 if ptype == 211 else 3
+    pkt.visited = (params or [])[:min(12, len(params) if count is None else count)] if ptype in BLOCK_AT else []
+    pkt.end = pkt.need + sum(len(p) for p in pkt.visited)
+    return pkt
+class Packet(bytes): pass
 def control(code, seance, cause, param_word, params=(), mid=(0, 0, 0)):
     """CONTROL (130): control at 10, cause (location, source, code, value) at 11, ctrl_param at 15, block at 19."""
     return packet(130, seance, u8(code) + bytes(cause) + u32(param_word), list(params), mid=mid)
@@ -147,6 +155,12 @@ def write_line(head, line):  # quoted, \ " escaped, other bytes \xNN; a line pas
         print("#%s%s" % (" " * (len(head) + 1), text.rstrip(" ")))
 
 
+if sys.argv[1:] == ["--cuts"]:
+    print("# Where each golden packet may be cut (README.md), written by make_corpus.py --cuts.\n"
+          "# cut <name> <bytes its type needs> <end of the parameters visited> <their types>")
+    for name, pkt, msg, skip in ENTRIES:
+        print(" ".join(["cut", name, str(pkt.need), str(pkt.end)] + [str(p[0]) for p in pkt.visited]))
+    sys.exit(0)
 print("# Golden corpus: packets and the exact lines of both decoders (README.md).\n"
       "# Packets come from make_corpus.py; every line was checked by hand.")
 for name, pkt, msg, skip in ENTRIES:
