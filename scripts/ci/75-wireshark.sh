@@ -1,0 +1,131 @@
+#!/usr/bin/env bash
+# The Wireshark dissector plugin, built against Debian's libwireshark-dev and
+# run by tshark from a personal plugin folder under a temporary HOME, so that
+# nothing is installed system-wide:
+#  - paketlog.line is the `text` of `paketlog -r FILE --port 7700 --json` for
+#    every datagram of the bundled capture, of captures with both directions
+#    in IP pieces (our capture writer's and scapy's) and of hostile payloads;
+#  - paketlog.testcall is the golden corpus' test-call line in each direction;
+#  - the port preference and Decode As move the dissector to another port;
+#  - filters on paketlog.seance, paketlog.type and the two expert infos keep
+#    exactly the frames whose line shows that seance, type or fault;
+#  - tshark -V over broken captures and the fuzz inputs ends without a crash,
+#    a dissector bug or an exception raised in the dissector.
+set -euo pipefail
+bash scripts/deps.sh libpcap-dev tshark libwireshark-dev libglib2.0-dev python3-scapy
+build=build/wireshark
+cmake -S . -B "$build" -G Ninja -DPAKETLOG_BUILD_WIRESHARK=ON \
+  -DPAKETLOG_BUILD_TESTS=OFF -DPAKETLOG_BUILD_BENCH=OFF -DPAKETLOG_BUILD_FUZZ=OFF >/dev/null
+cmake --build "$build"
+tool=$build/tools/paketlog
+
+fail() { echo "75-wireshark: $*" >&2; exit 1; }
+
+home=$(mktemp -d)
+trap 'rm -rf "$home"' EXIT
+chmod 755 "$home"
+caps=$home/captures
+work=$home/work
+mkdir "$caps" "$work"
+
+# Wireshark loads no personal plugin when started as root (as CI runs): then
+# tshark runs as nobody, and everything it reads is made readable to all.
+ws() {
+  if [ "$(id -u)" -eq 0 ]; then
+    setpriv --reuid=65534 --regid=65534 --clear-groups env HOME="$home" tshark "$@"
+  else
+    HOME="$home" tshark "$@"
+  fi
+}
+plugins=$(ws -G folders | sed -n 's/^Personal Plugins:[[:space:]]*//p')
+case $plugins in "$home"/*) ;; *) fail "tshark's personal plugin folder '$plugins' is not under HOME" ;; esac
+mkdir -p "$plugins/epan"
+cp "$build/wireshark/paketlog.so" "$plugins/epan/"
+
+# Captures: the bundled one; both directions in IP pieces from our capture
+# writer (outgoing over IPv6 so that no two datagrams share an IP id);
+# another port; scapy's (see tests/wireshark/make_captures.py). Fuzz inputs
+# that are captures are read as they are, the others sent as payloads.
+capture=$build/tools/paketlog-capture
+cp examples/sample.pcap "$caps/"
+"$capture" --src-port 7700 --dst-port 40000 --fragment 48 examples/sample.hex "$work/in.pcap"
+"$capture" --pcapng --ipv6 --vlan 42 --fragment 48 examples/sample.hex "$work/out.pcapng"
+mergecap -w "$caps/both-pieces.pcapng" "$work/in.pcap" "$work/out.pcapng"
+"$capture" --src-port 40001 --dst-port 7701 examples/sample.hex "$caps/port-7701.pcap"
+fuzz_captures=()
+payloads=()
+while IFS= read -r -d '' input; do
+  case $(od -An -tx1 -N4 "$input" | tr -d ' \n') in
+    a1b2c3d4 | d4c3b2a1 | a1b23c4d | 4d3cb2a1 | 0a0d0d0a)
+      cp "$input" "$caps/fuzz-$(basename "$(dirname "$input")")-$(basename "$input")"
+      fuzz_captures+=("$caps/fuzz-$(basename "$(dirname "$input")")-$(basename "$input")") ;;
+    *) payloads+=("$input") ;;
+  esac
+done < <(find fuzz/regressions -type f -print0 2>/dev/null | sort -z)
+/usr/bin/python3 tests/wireshark/make_captures.py "$caps" tests/data/golden/corpus.txt \
+  examples/sample.hex tests/tool/data/escapes.hex tests/tool/data/truncated.hex -- "${payloads[@]}"
+chmod -R a+rX "$home"
+
+ws -G plugins >"$work/plugins"
+grep -q "$plugins/epan/paketlog.so" "$work/plugins" || fail "tshark does not load $plugins/epan/paketlog.so"
+
+# The command's lines for FILE, its switch's port PORT: `text` of each object.
+command_lines() {
+  local status=0
+  "$tool" -r "$1" --port "$2" --json >"$work/json" || status=$?
+  [ "$status" -le 1 ] || fail "paketlog -r $1 --port $2 --json ended with status $status"
+  /usr/bin/python3 -c 'import json, sys
+for line in sys.stdin: print(json.loads(line)["text"])' <"$work/json"
+}
+
+# FILE PORT [tshark options]: paketlog.line of every frame is the command's line.
+compare() {
+  local file=$1 port=$2
+  shift 2
+  command_lines "$file" "$port" >"$work/expected"
+  ws -r "$file" "$@" -Y paketlog.line -T fields -e paketlog.line >"$work/got"
+  [ -s "$work/expected" ] || fail "$file: the command printed no line"
+  diff -u "$work/expected" "$work/got" >"$work/diff" ||
+    { head -40 "$work/diff" >&2; fail "$(basename "$file") $*: paketlog.line differs from the command's text"; }
+  echo "$(basename "$file")${*:+ $*}: $(wc -l <"$work/got") lines equal to the command's"
+}
+
+# FILE FILTER REGEX: the filter keeps exactly the frames whose command line
+# matches REGEX, and at least one.
+filter_keeps() {
+  local file=$1 filter=$2 regex=$3
+  command_lines "$file" 7700 | grep -E -- "$regex" >"$work/expected" || fail "$file: no line matches $regex"
+  ws -r "$file" -Y "$filter" -T fields -e paketlog.line >"$work/got"
+  diff -u "$work/expected" "$work/got" >"$work/diff" ||
+    { head -40 "$work/diff" >&2; fail "$(basename "$file"): '$filter' does not keep the lines matching $regex"; }
+  echo "$(basename "$file") '$filter': $(wc -l <"$work/got") frames"
+}
+
+for file in sample.pcap both-pieces.pcapng corpus.pcap mixed.pcap hostile.pcap; do
+  compare "$caps/$file" 7700
+done
+compare "$caps/port-7701.pcap" 7701 -o paketlog.udp.port:7701
+compare "$caps/port-7701.pcap" 7701 -d udp.port==7701,paketlog
+[ -z "$(ws -r "$caps/port-7701.pcap" -Y paketlog)" ] || fail "port-7701.pcap decoded without being asked to"
+
+ws -r "$caps/corpus.pcap" -Y paketlog -T fields -e paketlog.testcall >"$work/got"
+diff -u "$caps/corpus.testcall.txt" "$work/got" >"$work/diff" ||
+  { head -40 "$work/diff" >&2; fail "corpus.pcap: paketlog.testcall differs from the corpus' test-call lines"; }
+echo "corpus.pcap: $(wc -l <"$work/got") test-call lines equal to the corpus'"
+
+filter_keeps "$caps/mixed.pcap" 'paketlog.seance == 1042' '^(<<|>>) .{10}:1042:'
+filter_keeps "$caps/mixed.pcap" 'paketlog.type == 129' '^(<<|>>) DIALNUMBER:'
+filter_keeps "$caps/mixed.pcap" 'paketlog.truncated' '^(<<|>>) (.{10}: )?Truncated packet: '
+filter_keeps "$caps/mixed.pcap" 'paketlog.block_cut' '\[\|eap\]$'
+
+# Broken captures and fuzz inputs, with the whole tree built for every frame.
+for file in "$caps/hostile.pcap" "$caps/broken.pcap" "${fuzz_captures[@]}"; do
+  status=0
+  ws -r "$file" -V >"$work/tree" 2>&1 || status=$?
+  [ "$status" -lt 128 ] || fail "$(basename "$file"): tshark killed by signal $((status - 128))"
+  # What tshark shows for an exception a dissector raised (the expert infos
+  # of truncated packets and cut blocks say otherwise).
+  ! grep -E "Dissector bug|Malformed Packet: PAKETLOG|PAKETLOG truncated" "$work/tree" ||
+    fail "$(basename "$file"): the dissector failed"
+  echo "$(basename "$file"): $(ws -r "$file" -Y paketlog | wc -l) paketlog frames dissected, no fault"
+done
