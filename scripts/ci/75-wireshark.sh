@@ -39,8 +39,13 @@ ws() {
 }
 plugins=$(ws -G folders | sed -n 's/^Personal Plugins:[[:space:]]*//p')
 case $plugins in "$home"/*) ;; *) fail "tshark's personal plugin folder '$plugins' is not under HOME" ;; esac
+# `cmake --install` puts the plugin in Wireshark's plugin folder: staged
+# here, then copied into the personal one.
+DESTDIR=$work/staged cmake --install "$build" --component wireshark >/dev/null
+staged=$work/staged$(pkg-config --variable=plugindir wireshark)/epan/paketlog.so
+[ -f "$staged" ] || fail "cmake --install did not put the plugin in $(pkg-config --variable=plugindir wireshark)/epan"
 mkdir -p "$plugins/epan"
-cp "$build/wireshark/paketlog.so" "$plugins/epan/"
+cp "$staged" "$plugins/epan/"
 
 # Captures: the bundled one; both directions in IP pieces from our capture
 # writer (outgoing over IPv6 so that no two datagrams share an IP id);
