@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdio>
 #include <cstring>
 #include <exception>
 #include <memory>
@@ -135,6 +136,7 @@ void dissect_fields(tvbuff_t* tvb, packet_info* pinfo, proto_tree* tree, unsigne
 }
 
 int dissect_paketlog(tvbuff_t* tvb, packet_info* pinfo, proto_tree* tree, void*) {
+    if (!utf8) return 0;  // left off at start-up (proto_reg_handoff_paketlog)
     const guint length = std::min(tvb_captured_length(tvb), kMaxLength);
     const bool incoming = from_signalling_port(pinfo);
     col_set_str(pinfo->cinfo, COL_PROTOCOL, "PAKETLOG");
