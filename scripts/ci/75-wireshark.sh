@@ -10,7 +10,8 @@
 #  - filters on paketlog.seance, paketlog.type and the two expert infos keep
 #    exactly the frames whose line shows that seance, type or fault;
 #  - tshark -V over broken captures and the fuzz inputs ends without a crash,
-#    a dissector bug or an exception raised in the dissector.
+#    a dissector bug or an exception raised in the dissector, also with the
+#    plugin built with AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 bash scripts/deps.sh libpcap-dev tshark libwireshark-dev libglib2.0-dev python3-scapy
 build=build/wireshark
@@ -30,11 +31,13 @@ mkdir "$caps" "$work"
 
 # Wireshark loads no personal plugin when started as root (as CI runs): then
 # tshark runs as nobody, and everything it reads is made readable to all.
+# ws_env: more variables for tshark's environment.
+ws_env=()
 ws() {
   if [ "$(id -u)" -eq 0 ]; then
-    setpriv --reuid=65534 --regid=65534 --clear-groups env HOME="$home" tshark "$@"
+    setpriv --reuid=65534 --regid=65534 --clear-groups env HOME="$home" "${ws_env[@]}" tshark "$@"
   else
-    HOME="$home" tshark "$@"
+    env HOME="$home" "${ws_env[@]}" tshark "$@"
   fi
 }
 plugins=$(ws -G folders | sed -n 's/^Personal Plugins:[[:space:]]*//p')
@@ -123,14 +126,38 @@ filter_keeps "$caps/mixed.pcap" 'paketlog.type == 129' '^(<<|>>) DIALNUMBER:'
 filter_keeps "$caps/mixed.pcap" 'paketlog.truncated' '^(<<|>>) (.{10}: )?Truncated packet: '
 filter_keeps "$caps/mixed.pcap" 'paketlog.block_cut' '\[\|eap\]$'
 
-# Broken captures and fuzz inputs, with the whole tree built for every frame.
-for file in "$caps/hostile.pcap" "$caps/broken.pcap" "${fuzz_captures[@]}"; do
-  status=0
-  ws -r "$file" -V >"$work/tree" 2>&1 || status=$?
-  [ "$status" -lt 128 ] || fail "$(basename "$file"): tshark killed by signal $((status - 128))"
-  # What tshark shows for an exception a dissector raised (the expert infos
-  # of truncated packets and cut blocks say otherwise).
-  ! grep -E "Dissector bug|Malformed Packet: PAKETLOG|PAKETLOG truncated" "$work/tree" ||
-    fail "$(basename "$file"): the dissector failed"
-  echo "$(basename "$file"): $(ws -r "$file" -Y paketlog | wc -l) paketlog frames dissected, no fault"
-done
+# Broken captures and fuzz inputs, with the whole tree built for every frame:
+# with the plugin as built, then built with AddressSanitizer and
+# UndefinedBehaviorSanitizer (their runtime preloaded into tshark, and
+# Wireshark's packet memory taken from malloc so that its bounds are checked).
+dissect_broken() {
+  local file status
+  for file in "$caps/hostile.pcap" "$caps/broken.pcap" "${fuzz_captures[@]}"; do
+    status=0
+    ws -r "$file" -V >"$work/tree" 2>&1 || status=$?
+    [ "$status" -lt 128 ] || fail "$(basename "$file") ($1): tshark killed by signal $((status - 128))"
+    # A fuzz input may be no readable capture; ours must be.
+    [ "$status" -eq 0 ] || [[ $file == "$caps"/fuzz-* ]] ||
+      { tail -20 "$work/tree" >&2; fail "$(basename "$file") ($1): tshark ended with status $status"; }
+    # What tshark shows for an exception a dissector raised (the expert infos
+    # of truncated packets and cut blocks say otherwise), and sanitizer reports.
+    ! grep -E "Dissector bug|Malformed Packet: PAKETLOG|PAKETLOG truncated|ERROR: AddressSanitizer|runtime error:" \
+      "$work/tree" || fail "$(basename "$file") ($1): the dissector failed"
+    echo "$(basename "$file") ($1): $(grep -c '^Switching system signalling' "$work/tree") packets dissected, no fault"
+  done
+}
+dissect_broken plugin
+
+asan_build=build/wireshark-asan
+sanitize="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
+cmake -S . -B "$asan_build" -G Ninja -DCMAKE_CXX_COMPILER=g++ -DCMAKE_C_COMPILER=gcc -DCMAKE_BUILD_TYPE=Debug \
+  -DCMAKE_CXX_FLAGS="$sanitize" -DCMAKE_MODULE_LINKER_FLAGS="$sanitize" -DPAKETLOG_BUILD_WIRESHARK=ON \
+  -DPAKETLOG_BUILD_TOOL=OFF -DPAKETLOG_BUILD_TESTS=OFF -DPAKETLOG_BUILD_BENCH=OFF -DPAKETLOG_BUILD_FUZZ=OFF >/dev/null
+cmake --build "$asan_build"
+cp "$asan_build/wireshark/paketlog.so" "$plugins/epan/"
+chmod a+r "$plugins/epan/paketlog.so"
+ws_env=(LD_PRELOAD="$(g++ -print-file-name=libasan.so)" ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
+        UBSAN_OPTIONS=halt_on_error=1:abort_on_error=1:print_stacktrace=1 WIRESHARK_DEBUG_WMEM_OVERRIDE=simple)
+ws -G fields >"$work/fields"
+grep -q "paketlog.line" "$work/fields" || fail "tshark does not load the sanitizer build of the plugin"
+dissect_broken sanitizers
