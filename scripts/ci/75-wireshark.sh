@@ -53,25 +53,31 @@ cp "$staged" "$plugins/epan/"
 # Captures: the bundled one; both directions in IP pieces from our capture
 # writer (outgoing over IPv6 so that no two datagrams share an IP id);
 # another port; scapy's (see tests/wireshark/make_captures.py). Fuzz inputs
-# that are captures are read as they are, the others sent as payloads.
+# that are capture files are read as they are; the others are sent as
+# payloads, and those of the capture target also written as its frames.
 capture=$build/tools/paketlog-capture
 cp examples/sample.pcap "$caps/"
 "$capture" --src-port 7700 --dst-port 40000 --fragment 48 examples/sample.hex "$work/in.pcap"
 "$capture" --pcapng --ipv6 --vlan 42 --fragment 48 examples/sample.hex "$work/out.pcapng"
 mergecap -w "$caps/both-pieces.pcapng" "$work/in.pcap" "$work/out.pcapng"
 "$capture" --src-port 40001 --dst-port 7701 examples/sample.hex "$caps/port-7701.pcap"
-fuzz_captures=()
 payloads=()
+frame_inputs=()
 while IFS= read -r -d '' input; do
+  target=$(basename "$(dirname "$input")")
   case $(od -An -tx1 -N4 "$input" | tr -d ' \n') in
-    a1b2c3d4 | d4c3b2a1 | a1b23c4d | 4d3cb2a1 | 0a0d0d0a)
-      cp "$input" "$caps/fuzz-$(basename "$(dirname "$input")")-$(basename "$input")"
-      fuzz_captures+=("$caps/fuzz-$(basename "$(dirname "$input")")-$(basename "$input")") ;;
-    *) payloads+=("$input") ;;
+    a1b2c3d4 | d4c3b2a1 | a1b23c4d | 4d3cb2a1 | 0a0d0d0a) cp "$input" "$caps/fuzz-$target-$(basename "$input")" ;;
+    *)
+      payloads+=("$input")
+      [ "$target" != capture ] || frame_inputs+=("$input") ;;
   esac
 done < <(find fuzz/regressions -type f -print0 2>/dev/null | sort -z)
 /usr/bin/python3 tests/wireshark/make_captures.py "$caps" tests/data/golden/corpus.txt \
-  examples/sample.hex tests/tool/data/escapes.hex tests/tool/data/truncated.hex -- "${payloads[@]}"
+  examples/sample.hex tests/tool/data/escapes.hex tests/tool/data/truncated.hex -- "${payloads[@]}" \
+  --frames "${frame_inputs[@]}"
+shopt -s nullglob
+fuzz_captures=("$caps"/fuzz-*)
+shopt -u nullglob
 chmod -R a+rX "$home"
 
 ws -G plugins >"$work/plugins"
@@ -143,7 +149,7 @@ dissect_broken() {
     # of truncated packets and cut blocks say otherwise), and sanitizer reports.
     ! grep -E "Dissector bug|Malformed Packet: PAKETLOG|PAKETLOG truncated|ERROR: AddressSanitizer|runtime error:" \
       "$work/tree" || fail "$(basename "$file") ($1): the dissector failed"
-    echo "$(basename "$file") ($1): $(grep -c '^Switching system signalling' "$work/tree") packets dissected, no fault"
+    echo "$(basename "$file") ($1): no fault, paketlog packets: $(grep -c '^Switching system signalling' "$work/tree")"
   done
 }
 dissect_broken plugin

@@ -2,7 +2,7 @@
 """Captures for the Wireshark plugin's check (scripts/ci/75-wireshark.sh),
 written with scapy, so that neither our capture writer nor tshark made them.
 
-    make_captures.py OUTDIR CORPUS TRACE.hex... [-- PAYLOAD_FILE...]
+    make_captures.py OUTDIR CORPUS TRACE.hex... [-- PAYLOAD_FILE...] [--frames FRAMES_FILE...]
 
 OUTDIR/corpus.pcap           every golden-corpus packet to UDP port 7700, then from it
 OUTDIR/corpus.testcall.txt   the corpus' test-call line for each of those datagrams, UTF-8
@@ -14,6 +14,9 @@ OUTDIR/hostile.pcap          well-formed frames whose payloads are not: random b
                              mutated and cut trace packets, the PAYLOAD_FILEs
 OUTDIR/broken.pcap           frames that are not well-formed: cut by the capture inside the
                              payload or the UDP header, lone IP pieces, a lying UDP length
+OUTDIR/fuzz-capture-NAME.pcap  for each FRAMES_FILE (an input of the capture fuzz target:
+                             a link-type index, then frames, each a little-endian u16 length
+                             and its bytes, the last one cut to what is left), its frames
 """
 import random
 import struct
@@ -29,10 +32,15 @@ PIECE = 64  # IP piece payload size for fragmented datagrams
 LONG = 120  # datagrams longer than this go in pieces
 
 
-def write_pcap(path, frames):
-    """frames: (bytes, length on the wire); little-endian microsecond pcap, Ethernet."""
+# The link types of the capture fuzz target, in its order, as pcap link types:
+# Ethernet, Linux cooked v1 and v2, raw IP, IPv4, IPv6, BSD loopback, OpenBSD loopback.
+FUZZ_LINKS = [1, 113, 276, 101, 228, 229, 0, 108]
+
+
+def write_pcap(path, frames, link=1):
+    """frames: (bytes, length on the wire); little-endian microsecond pcap."""
     with open(path, "wb") as out:
-        out.write(struct.pack("<IHHiIII", 0xA1B2C3D4, 2, 4, 0, 0, 65535, 1))
+        out.write(struct.pack("<IHHiIII", 0xA1B2C3D4, 2, 4, 0, 0, 65535, link))
         for i, (data, wire) in enumerate(frames):
             out.write(struct.pack("<IIII", FIRST_SECOND + i // 4, (i % 4) * 250000, len(data), wire))
             out.write(data)
@@ -134,8 +142,21 @@ def mutated(rng, packet):
     return bytes(data[: rng.randrange(1, len(data) + 1)])
 
 
+def fuzz_frames(path):
+    """The link type and frames of a capture fuzz target's input."""
+    data = open(path, "rb").read()
+    frames, pos = [], 1
+    while pos + 2 <= len(data):
+        n = min(data[pos] | data[pos + 1] << 8, len(data) - pos - 2)
+        frames.append(whole(data[pos + 2 : pos + 2 + n]))
+        pos += 2 + n
+    return (FUZZ_LINKS[data[0] % len(FUZZ_LINKS)] if data else 1), frames
+
+
 def main():
     args = sys.argv[1:]
+    frame_files = args[args.index("--frames") + 1 :] if "--frames" in args else []
+    args = args[: args.index("--frames")] if "--frames" in args else args
     payload_files = args[args.index("--") + 1 :] if "--" in args else []
     args = args[: args.index("--")] if "--" in args else args
     outdir, corpus_path, traces = args[0], args[1], args[2:]
@@ -182,6 +203,10 @@ def main():
     lying = Ether() / IP(src=PEER, dst=SWITCH) / UDP(sport=40000, dport=PORT, len=500) / Raw(long_packet[:40])
     frames.append(whole(lying))
     write_pcap(f"{outdir}/broken.pcap", frames)
+
+    for path in frame_files:
+        link, frames = fuzz_frames(path)
+        write_pcap(f"{outdir}/fuzz-capture-{path.rsplit('/', 1)[-1]}.pcap", frames, link)
 
 
 if __name__ == "__main__":
