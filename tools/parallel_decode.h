@@ -32,6 +32,7 @@ struct Batch {
     TextBuffer output;
     void report(std::string_view message);
     bool has_reports() const { return !marks_.empty(); }
+    std::size_t reports() const { return marks_.size(); }
 
     void clear();
     // Output and reports, interleaved as they were made.

@@ -1,0 +1,119 @@
+#include "packet_writer.h"
+
+#include "endpoint_text.h"
+#include "hex_print.h"
+#include "json_text.h"
+#include "packet_shape.h"
+
+namespace paketlog {
+namespace tool {
+
+LineFormat::LineFormat(const Options& o) : options(o), incoming(o), outgoing(o) {
+    incoming.msg_type = 1;
+    incoming.incoming = true;
+    outgoing.msg_type = 2;
+    outgoing.incoming = false;
+    for (std::size_t type = 0; type < names.size(); ++type) {
+        names[type] = utf8.convert(packet_type_name(static_cast<int>(type), o.testcall));
+        json_names[type] = json_string(names[type]);
+    }
+}
+
+PacketFacts packet_facts(const LineFormat& format, const unsigned char* packet, std::size_t size) {
+    PacketFacts facts;
+    facts.type = packet_type(packet, size);
+    facts.listed = facts.type >= 0 && !format.names[static_cast<std::size_t>(facts.type)].empty();
+    facts.seance = facts.listed ? packet_seance(packet, size) : -1;
+    facts.truncated = packet_truncated(packet, size);
+    return facts;
+}
+
+PacketWriter::PacketWriter(const LineFormat& format)
+    : format_(format), ws_(std::make_unique<Workspace>()), line_(std::make_unique<LineText>()) {}
+
+void PacketWriter::write(unsigned char* packet, std::size_t size, std::string_view json_source, unsigned long line,
+                         const CaptureFacts* capture, TextBuffer& out) {
+    const Options& options = format_.options;
+    const bool by_port = capture != nullptr && options.port >= 0;
+    const bool in = !by_port || capture->src_port == options.port;
+    const Options& wording = !by_port || options.direction_given ? options : in ? format_.incoming : format_.outgoing;
+    const std::string_view text = decode_packet_text(wording, *ws_, *line_, packet, size);
+    if (options.json) return write_json(packet, size, text, json_source, line, capture, by_port, in, out);
+    if (capture != nullptr) {
+        char* const start = out.room(TimeWriter::kTimeTextSize + 1 + kEndpointsTextSize + 1);
+        char* p = start;
+        if (options.time == TimeFormat::Delta) times_.follow(capture->has_previous ? &capture->previous : nullptr);
+        const std::size_t n = times_.write(options.time, capture->time, p);
+        p += n;
+        if (n != 0) *p++ = ' ';
+        UdpDatagram d;
+        d.address = capture->address;
+        d.src_port = capture->src_port;
+        d.dst_port = capture->dst_port;
+        p += write_endpoints(d, p);
+        *p++ = ' ';
+        out.commit(static_cast<std::size_t>(p - start));
+    }
+    if (options.raw)
+        out.append(text);
+    else
+        format_.utf8.append(text, out);
+    out.push_back('\n');
+    if (options.hex_dump) append_hex_lines(out, packet, size);
+}
+
+void PacketWriter::write_json(const unsigned char* packet, std::size_t size, std::string_view text,
+                              std::string_view json_source, unsigned long line, const CaptureFacts* capture,
+                              bool by_port, bool in, TextBuffer& out) {
+    const PacketFacts facts = packet_facts(format_, packet, size);
+    out.append(json_source);
+    if (capture != nullptr) {
+        out.append(",\"frame\":");
+        append_decimal(out, capture->frame);
+        char* start = out.room(TimeWriter::kTimeTextSize + 16);
+        char* p = start;
+        for (const char c : {',', '"', 't', 'i', 'm', 'e', '"', ':', '"'}) *p++ = c;
+        p += TimeWriter::write_iso_utc(capture->time, p);
+        out.commit(static_cast<std::size_t>(p - start));
+        out.append("\",\"src\":\"");
+        out.commit(write_address(capture->address, true, out.room(kAddressTextSize)));
+        out.append("\",\"sport\":");
+        append_decimal(out, capture->src_port);
+        out.append(",\"dst\":\"");
+        out.commit(write_address(capture->address, false, out.room(kAddressTextSize)));
+        out.append("\",\"dport\":");
+        append_decimal(out, capture->dst_port);
+        if (by_port) out.append(in ? ",\"direction\":\"in\"" : ",\"direction\":\"out\"");
+    } else if (line != 0) {
+        out.append(",\"line\":");
+        append_decimal(out, line);
+    }
+    out.append(",\"length\":");
+    append_decimal(out, size);
+    out.append(",\"type\":");
+    if (facts.type < 0)
+        out.append("null");
+    else
+        append_decimal(out, static_cast<unsigned>(facts.type));
+    if (capture != nullptr && facts.listed) {
+        out.append(",\"name\":");
+        out.append(format_.json_names[static_cast<std::size_t>(facts.type)]);
+    }
+    if (capture != nullptr && facts.seance >= 0) {
+        out.append(",\"seance\":");
+        append_decimal(out, static_cast<unsigned long long>(facts.seance));
+    }
+    out.append(facts.truncated ? ",\"truncated\":true,\"text\":" : ",\"truncated\":false,\"text\":");
+    format_.utf8.append_json(text, out);
+    if (format_.options.hex_dump) {
+        out.append(",\"hex\":\"");
+        append_hex_digits(out, packet, size);
+        out.push_back('"');
+    }
+    out.append("}\n");
+}
+
+std::string json_source(const std::string& name) { return "{\"source\":" + json_string(name); }
+
+}  // namespace tool
+}  // namespace paketlog
