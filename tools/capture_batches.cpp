@@ -15,7 +15,6 @@ CaptureBatchReader::CaptureBatchReader(CaptureReader& capture, const std::string
 
 bool CaptureBatchReader::read(Batch& batch) {
     if (ended_ || stop_.load(std::memory_order_relaxed)) return false;
-    reserve_batch(batch);
     const bool live = !options_.interface.empty();
     while (batch.input.size() < kBatchBytes && !(live && !batch.input.empty())) {
         if (stop_.load(std::memory_order_relaxed)) {

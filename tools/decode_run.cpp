@@ -111,7 +111,7 @@ void DecodeRun::run_hex(const std::string& path, const std::string& name) {
     decode_in_parallel(
         jobs_, [&](Batch& batch) { return reader.read(batch); },
         [&](unsigned worker, Batch& batch) { decode_hex(*workers_[worker], batch, name, source); },
-        [&](const Batch& batch) { write_batch(batch); });
+        [&](const Batch& batch) { write_batch(batch); }, 0, reserve_batch);
     if (reader.failed() && !stop_) report_now(name, std::strerror(in.error()));
 }
 
@@ -187,7 +187,7 @@ void DecodeRun::run_capture(CaptureReader& capture, const std::string& name) {
     decode_in_parallel(
         jobs_, [&](Batch& batch) { return reader.read(batch); },
         [&](unsigned worker, Batch& batch) { decode_capture(*workers_[worker], batch, source); },
-        [&](const Batch& batch) { write_batch(batch); });
+        [&](const Batch& batch) { write_batch(batch); }, 0, reserve_batch);
 }
 
 void DecodeRun::decode_capture(Worker& worker, Batch& batch, std::string_view source) {

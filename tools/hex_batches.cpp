@@ -17,7 +17,6 @@ void reserve_batch(Batch& batch) {
 
 bool HexBatchReader::read(Batch& batch) {
     if (ended_ || stop_.load(std::memory_order_relaxed)) return false;
-    reserve_batch(batch);
     std::string_view text;
     while (batch.input.size() < kBatchBytes) {
         const LineReader::Next next = lines_.next(text, batch.input.empty());
