@@ -194,13 +194,14 @@ void DecodeRun::decode_capture(Worker& worker, Batch& batch, std::string_view so
     CaptureBatchRecords records(batch);
     CaptureRecord record;
     std::string_view bytes;
-    unsigned char* const packet = worker.bytes->data();
     while (!done() && records.next(record, bytes)) {
         if (record.kind == CaptureRecord::Kind::Report) {
             batch.report(bytes);
             continue;
         }
-        std::memcpy(packet, bytes.data(), bytes.size());  // the decoders take a pointer they may write through
+        // The payload, in the batch this thread holds now.
+        unsigned char* const packet =
+            reinterpret_cast<unsigned char*>(batch.input.data() + (bytes.data() - batch.input.view().data()));
         if (!show(packet, bytes.size(), &record.facts.time)) continue;
         worker.writer.write(packet, bytes.size(), source, 0, &record.facts, batch.output);
     }

@@ -1,5 +1,7 @@
 #include "packet_writer.h"
 
+#include <cstring>
+
 #include "endpoint_text.h"
 #include "hex_print.h"
 #include "json_text.h"
@@ -46,11 +48,7 @@ void PacketWriter::write(unsigned char* packet, std::size_t size, std::string_vi
         const std::size_t n = times_.write(options.time, capture->time, p);
         p += n;
         if (n != 0) *p++ = ' ';
-        UdpDatagram d;
-        d.address = capture->address;
-        d.src_port = capture->src_port;
-        d.dst_port = capture->dst_port;
-        p += write_endpoints(d, p);
+        p += write_endpoints(*capture, p);
         *p++ = ' ';
         out.commit(static_cast<std::size_t>(p - start));
     }
@@ -60,6 +58,24 @@ void PacketWriter::write(unsigned char* packet, std::size_t size, std::string_vi
         format_.utf8.append(text, out);
     out.push_back('\n');
     if (options.hex_dump) append_hex_lines(out, packet, size);
+}
+
+std::size_t PacketWriter::write_endpoints(const CaptureFacts& c, char* out) {
+    for (const Endpoints& e : endpoints_) {
+        if (e.size != 0 && e.src_port == c.src_port && e.dst_port == c.dst_port &&
+            std::memcmp(&e.address, &c.address, sizeof e.address) == 0) {
+            std::memcpy(out, e.text, e.size);
+            return e.size;
+        }
+    }
+    Endpoints& e = endpoints_[next_endpoints_];
+    next_endpoints_ ^= 1;
+    e.address = c.address;
+    e.src_port = c.src_port;
+    e.dst_port = c.dst_port;
+    e.size = tool::write_endpoints(c.address, c.src_port, c.dst_port, e.text);
+    std::memcpy(out, e.text, e.size);
+    return e.size;
 }
 
 void PacketWriter::write_json(const unsigned char* packet, std::size_t size, std::string_view text,

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "capture_time.h"
+#include "endpoint_text.h"
 #include "options.h"
 #include "packet_filter.h"
 #include "packet_line.h"
@@ -72,10 +73,21 @@ private:
                     std::string_view json_source, unsigned long line, const CaptureFacts* capture, bool by_port,
                     bool in, TextBuffer& out);
 
+    std::size_t write_endpoints(const CaptureFacts& capture, char* out);
+
     const LineFormat& format_;
     std::unique_ptr<Workspace> ws_;
     std::unique_ptr<LineText> line_;
     TimeWriter times_;
+    // The text of the last two pairs of endpoints: a link's two directions.
+    struct Endpoints {
+        UdpDatagram::Addresses address;
+        unsigned short src_port = 0, dst_port = 0;
+        std::size_t size = 0;  // 0: nothing yet
+        char text[kEndpointsTextSize];
+    };
+    std::array<Endpoints, 2> endpoints_;
+    std::size_t next_endpoints_ = 0;  // the entry to replace
 };
 
 // `{"source":"NAME"` for a file's JSON objects: NAME as the file system holds it.
