@@ -122,7 +122,9 @@ HexScan scan_hex_line(std::string_view line, PacketBytes& bytes) {
         std::size_t too_long = 0;  // index of the first byte past the limit, 0: none
         // Eight bytes at a time while all sixteen characters are digits.
         // The pairs below take the rest one at a time.
-        while (i + 16 <= length && size + 8 <= kMaxPacketLength && sixteen_digits(text + i, bytes.data() + size)) {
+        // A group of one byte (the usual "01 00 80") does not try.
+        while (i + 16 <= length && hex_value(text[i + 2]) >= 0 && size + 8 <= kMaxPacketLength &&
+               sixteen_digits(text + i, bytes.data() + size)) {
             i += 16;
             size += 8;
         }

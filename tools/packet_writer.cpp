@@ -78,48 +78,63 @@ std::size_t PacketWriter::write_endpoints(const CaptureFacts& c, char* out) {
     return e.size;
 }
 
+namespace {
+
+// A literal's characters (its NUL left out) at `p`.
+template <std::size_t N>
+char* put(char* p, const char (&literal)[N]) {
+    std::memcpy(p, literal, N - 1);
+    return p + N - 1;
+}
+
+char* put(char* p, std::string_view text) {
+    std::memcpy(p, text.data(), text.size());
+    return p + text.size();
+}
+
+char* put_decimal(char* p, unsigned long long value) {
+    char digits[20];
+    char* d = digits + sizeof digits;
+    do *--d = static_cast<char>('0' + value % 10); while ((value /= 10) != 0);
+    return put(p, std::string_view(d, static_cast<std::size_t>(digits + sizeof digits - d)));
+}
+
+// The longest member names, numbers, time and addresses of one object, without source, name and text.
+constexpr std::size_t kJsonHeadSize = 512;
+
+}  // namespace
+
 void PacketWriter::write_json(const unsigned char* packet, std::size_t size, std::string_view text,
                               std::string_view json_source, unsigned long line, const CaptureFacts* capture,
                               bool by_port, bool in, TextBuffer& out) {
     const PacketFacts facts = packet_facts(format_, packet, size);
-    out.append(json_source);
+    const std::string_view name = capture != nullptr && facts.listed
+                                      ? std::string_view(format_.json_names[static_cast<std::size_t>(facts.type)])
+                                      : std::string_view();
+    char* const start = out.room(json_source.size() + name.size() + kJsonHeadSize);
+    char* p = put(start, json_source);
     if (capture != nullptr) {
-        out.append(",\"frame\":");
-        append_decimal(out, capture->frame);
-        char* start = out.room(TimeWriter::kTimeTextSize + 16);
-        char* p = start;
-        for (const char c : {',', '"', 't', 'i', 'm', 'e', '"', ':', '"'}) *p++ = c;
+        p = put_decimal(put(p, ",\"frame\":"), capture->frame);
+        p = put(p, ",\"time\":\"");
         p += TimeWriter::write_iso_utc(capture->time, p);
-        out.commit(static_cast<std::size_t>(p - start));
-        out.append("\",\"src\":\"");
-        out.commit(write_address(capture->address, true, out.room(kAddressTextSize)));
-        out.append("\",\"sport\":");
-        append_decimal(out, capture->src_port);
-        out.append(",\"dst\":\"");
-        out.commit(write_address(capture->address, false, out.room(kAddressTextSize)));
-        out.append("\",\"dport\":");
-        append_decimal(out, capture->dst_port);
-        if (by_port) out.append(in ? ",\"direction\":\"in\"" : ",\"direction\":\"out\"");
+        p = put(p, "\",\"src\":\"");
+        p += write_address(capture->address, true, p);
+        p = put_decimal(put(p, "\",\"sport\":"), capture->src_port);
+        p = put(p, ",\"dst\":\"");
+        p += write_address(capture->address, false, p);
+        p = put_decimal(put(p, "\",\"dport\":"), capture->dst_port);
+        if (by_port) p = in ? put(p, ",\"direction\":\"in\"") : put(p, ",\"direction\":\"out\"");
     } else if (line != 0) {
-        out.append(",\"line\":");
-        append_decimal(out, line);
+        p = put_decimal(put(p, ",\"line\":"), line);
     }
-    out.append(",\"length\":");
-    append_decimal(out, size);
-    out.append(",\"type\":");
-    if (facts.type < 0)
-        out.append("null");
-    else
-        append_decimal(out, static_cast<unsigned>(facts.type));
-    if (capture != nullptr && facts.listed) {
-        out.append(",\"name\":");
-        out.append(format_.json_names[static_cast<std::size_t>(facts.type)]);
-    }
-    if (capture != nullptr && facts.seance >= 0) {
-        out.append(",\"seance\":");
-        append_decimal(out, static_cast<unsigned long long>(facts.seance));
-    }
-    out.append(facts.truncated ? ",\"truncated\":true,\"text\":" : ",\"truncated\":false,\"text\":");
+    p = put_decimal(put(p, ",\"length\":"), size);
+    p = put(p, ",\"type\":");
+    p = facts.type < 0 ? put(p, "null") : put_decimal(p, static_cast<unsigned>(facts.type));
+    if (!name.empty()) p = put(put(p, ",\"name\":"), name);
+    if (capture != nullptr && facts.seance >= 0)
+        p = put_decimal(put(p, ",\"seance\":"), static_cast<unsigned long long>(facts.seance));
+    p = facts.truncated ? put(p, ",\"truncated\":true,\"text\":") : put(p, ",\"truncated\":false,\"text\":");
+    out.commit(static_cast<std::size_t>(p - start));
     format_.utf8.append_json(text, out);
     if (format_.options.hex_dump) {
         out.append(",\"hex\":\"");
