@@ -106,15 +106,15 @@ bool eight_as_themselves(const unsigned char* p) {
 
 #if defined(__SSE2__)
 // Whether all sixteen bytes at `p` are shown as themselves (see below).
+// One bit for each of the sixteen bytes at `p`: set when it is shown as itself (see below).
 template <bool Json>
-bool sixteen_as_themselves(const unsigned char* p) {
+unsigned sixteen_as_themselves(__m128i x) {
     // As signed bytes, 0x80-0xFF are below 0x20.
-    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
     __m128i plain = _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8(0x1F)), _mm_cmplt_epi8(x, _mm_set1_epi8(0x7F)));
     if (Json)
         plain = _mm_andnot_si128(
             _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('"')), _mm_cmpeq_epi8(x, _mm_set1_epi8('\\'))), plain);
-    return _mm_movemask_epi8(plain) == 0xFFFF;
+    return static_cast<unsigned>(_mm_movemask_epi8(plain));
 }
 #endif
 
@@ -122,10 +122,10 @@ bool sixteen_as_themselves(const unsigned char* p) {
 // bytes at once while all of them stand for themselves, every other byte as
 // its form (a whole word stored, its length counted). A form is at most
 // seven bytes long, so the room of seven a byte and one more word holds
-// every word stored.
+// every word stored, and sixteen more every run of plain bytes.
 template <bool Json>
 void translate(std::string_view text, const Cp1251ToUtf8::Table& table, TextBuffer& out) {
-    char* const start = out.room(text.size() * 7 + sizeof(std::uint64_t));
+    char* const start = out.room(text.size() * 7 + 16);
     char* o = start;
     const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
     const unsigned char* const end = p + text.size();
@@ -135,12 +135,26 @@ void translate(std::string_view text, const Cp1251ToUtf8::Table& table, TextBuff
         o += form >> 56;
     };
 #if defined(__SSE2__)
+    alignas(16) unsigned char block[32] = {};  // sixteen bytes, then room to copy a run from anywhere in them
     for (; end - p >= 16; p += 16) {
-        if (sixteen_as_themselves<Json>(p)) {
-            std::memcpy(o, p, 16);
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const unsigned plain = sixteen_as_themselves<Json>(x);
+        if (plain == 0xFFFF) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(o), x);
             o += 16;
-        } else {
-            for (int k = 0; k < 16; ++k) one(p[k]);
+            continue;
+        }
+        // Runs of plain bytes at once, every other byte as its form.
+        _mm_store_si128(reinterpret_cast<__m128i*>(block), x);
+        for (unsigned k = 0; k < 16;) {
+            if ((plain >> k & 1) != 0) {
+                const unsigned run = static_cast<unsigned>(__builtin_ctz(~plain >> k));  // ~plain: bit 16 set
+                std::memcpy(o, block + k, 16);
+                o += run;
+                k += run;
+            } else {
+                one(p[k++]);
+            }
         }
     }
 #endif
