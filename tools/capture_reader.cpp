@@ -17,7 +17,7 @@ volatile std::sig_atomic_t g_stop = 0;
 pcap_t* g_live = nullptr;  // the live capture a signal ends
 
 constexpr std::size_t kHeadSize = 4096;  // enough for a pcapng section header and its first interface
-constexpr std::size_t kFileBuffer = std::size_t{1} << 20;  // of a capture file read by name
+constexpr std::size_t kFileBuffer = std::size_t{64} << 10;  // of a capture file read by name
 constexpr int kLiveWakeMs = 100;         // a live capture looks for stop() this often
 
 unsigned load32(const unsigned char* p, bool big) {
