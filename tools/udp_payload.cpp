@@ -47,7 +47,6 @@ UdpDatagram piece(Bytes b, std::size_t length, const unsigned char* addresses, s
     d.kind = UdpDatagram::Kind::Fragment;
     d.payload = b.data;
     d.size = std::min(b.size, length);
-    d.piece.datagram.fill(0);
     auto key = d.piece.datagram.begin();
     *key++ = static_cast<unsigned char>(address_size == 4 ? 4 : 6);
     key = std::copy(addresses, addresses + 2 * address_size, key);

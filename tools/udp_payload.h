@@ -33,9 +33,7 @@ struct UdpDatagram {
 
     // Kind::Fragment: which datagram the piece belongs to and where.
     struct Piece {
-        // IP version, addresses, identification, zeros after them; set
-        // for Kind::Fragment only (left unset otherwise, a frame's cost).
-        std::array<unsigned char, 37> datagram;
+        std::array<unsigned char, 37> datagram{};  // IP version, addresses, identification
         std::size_t offset = 0;                     // in the datagram's UDP header and payload
         std::size_t length = 0;                     // by the IP header; size is less when cut
         bool more = false;                          // more pieces follow this one

@@ -27,7 +27,6 @@ UdpDatagram piece_of(const Bytes& bytes, std::size_t offset, std::size_t length,
     p.kind = UdpDatagram::Kind::Fragment;
     p.payload = bytes.data() + offset;
     p.size = length;
-    p.piece.datagram.fill(0);
     p.piece.datagram[0] = 4;
     p.piece.datagram[35] = static_cast<unsigned char>(id >> 8);
     p.piece.datagram[36] = static_cast<unsigned char>(id);
