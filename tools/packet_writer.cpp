@@ -92,11 +92,13 @@ char* put(char* p, std::string_view text) {
     return p + text.size();
 }
 
+// The digits written from the last, in place: no copy of a length known only at run time.
 char* put_decimal(char* p, unsigned long long value) {
-    char digits[20];
-    char* d = digits + sizeof digits;
+    std::size_t n = 1;
+    for (unsigned long long rest = value; rest >= 10; rest /= 10) ++n;
+    char* d = p + n;
     do *--d = static_cast<char>('0' + value % 10); while ((value /= 10) != 0);
-    return put(p, std::string_view(d, static_cast<std::size_t>(digits + sizeof digits - d)));
+    return p + n;
 }
 
 // The longest member names, numbers, time and addresses of one object, without source, name and text.

@@ -59,14 +59,6 @@ private:
     std::size_t capacity_ = 0;
 };
 
-// `value` in decimal digits at the end of `out`.
-inline void append_decimal(TextBuffer& out, unsigned long long value) {
-    char digits[20];
-    char* p = digits + sizeof digits;
-    do *--p = static_cast<char>('0' + value % 10); while ((value /= 10) != 0);
-    out.append(p, static_cast<std::size_t>(digits + sizeof digits - p));
-}
-
 }  // namespace tool
 }  // namespace paketlog
 
