@@ -60,11 +60,12 @@ void PacketWriter::write(unsigned char* packet, std::size_t size, std::string_vi
     if (options.hex_dump) append_hex_lines(out, packet, size);
 }
 
+// `out` has room for kEndpointsTextSize bytes.
 std::size_t PacketWriter::write_endpoints(const CaptureFacts& c, char* out) {
     for (const Endpoints& e : endpoints_) {
         if (e.size != 0 && e.src_port == c.src_port && e.dst_port == c.dst_port &&
             std::memcmp(&e.address, &c.address, sizeof e.address) == 0) {
-            std::memcpy(out, e.text, e.size);
+            std::memcpy(out, e.text, sizeof e.text);  // all of it: a copy of fixed length, within the room
             return e.size;
         }
     }
@@ -74,7 +75,7 @@ std::size_t PacketWriter::write_endpoints(const CaptureFacts& c, char* out) {
     e.src_port = c.src_port;
     e.dst_port = c.dst_port;
     e.size = tool::write_endpoints(c.address, c.src_port, c.dst_port, e.text);
-    std::memcpy(out, e.text, e.size);
+    std::memcpy(out, e.text, sizeof e.text);
     return e.size;
 }
 

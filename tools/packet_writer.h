@@ -84,7 +84,7 @@ private:
         UdpDatagram::Addresses address;
         unsigned short src_port = 0, dst_port = 0;
         std::size_t size = 0;  // 0: nothing yet
-        char text[kEndpointsTextSize];
+        char text[kEndpointsTextSize] = {};
     };
     std::array<Endpoints, 2> endpoints_;
     std::size_t next_endpoints_ = 0;  // the entry to replace
