@@ -15,8 +15,10 @@ using namespace paketlog::tool;
 namespace {
 
 // A file holding `text`, in the tests' temporary directory.
+// Named after the test too: CTest runs the tests side by side, each in a process of its own.
 std::string file_of(const std::string& name, const std::string& text) {
-    const std::string path = testing::TempDir() + name;
+    const std::string path =
+        testing::TempDir() + testing::UnitTest::GetInstance()->current_test_info()->name() + "-" + name;
     std::ofstream(path, std::ios::binary) << text;
     return path;
 }
