@@ -7,8 +7,8 @@
 # unlisted ones, blocks of 0 to 12 parameters); paketlog-capture wraps it in
 # UDP datagrams for the capture. Every time is the best of several runs with
 # the files in the page cache. Ratios are of CPU time (user + system), but
-# the -j speed-up, which is of wall-clock time; -j is skipped when the
-# command has no such option.
+# the -j speed-up, which is of wall-clock time. The modes run with -j 1 (one
+# core); -j is skipped when the command has no such option.
 #
 #   scripts/perf-tool.sh [-n PACKETS] [-r REPEATS] [-s SEED] [-j JOBS] [-b BUILD_DIR] [-t PROGRAM] [-k]
 #
@@ -85,6 +85,10 @@ decoded_jobsn=$("$memory" -r "$repeats" -j "$jobs" "$trace")
 # library KEY WORDING OUTPUT: "KEY CPU-ms WALL-ms" of that wording's line.
 library() { awk -v key="$1" -v name="$2" '$1 == name { printf "%s %d %d\n", key, $2 * 1000, $3 * 1000 }' <<<"$3"; }
 
+# The modes are held to one core: with -j, they run with -j 1.
+one=()
+if "$tool" --help | grep -q -- '--jobs'; then one=(-j 1); fi
+
 results=$workdir/results
 {
   library lib-operator operator "$decoded"
@@ -93,15 +97,15 @@ results=$workdir/results
   library lib-j1 operator "$decoded_jobs1"
   library lib-jn operator "$decoded_jobsn"
   echo "wc $(best wc -l "$trace")"
-  echo "hex $(best "$tool" "$trace")"
-  echo "raw $(best "$tool" --raw "$trace")"
-  echo "json $(best "$tool" --json "$trace")"
-  echo "testcall $(best "$tool" --testcall "$trace")"
-  echo "pcap $(TZ=UTC best "$tool" --pcap "$capture")"
+  echo "hex $(best "$tool" "${one[@]}" "$trace")"
+  echo "raw $(best "$tool" "${one[@]}" --raw "$trace")"
+  echo "json $(best "$tool" "${one[@]}" --json "$trace")"
+  echo "testcall $(best "$tool" "${one[@]}" --testcall "$trace")"
+  echo "pcap $(TZ=UTC best "$tool" "${one[@]}" --pcap "$capture")"
   echo "tcpdump $(TZ=UTC best tcpdump -n -r "$capture")"
-  if "$tool" --help | grep -q -- '--jobs'; then
-    echo "j1 $(best "$tool" -j 1 "$trace")"
+  if [ "${#one[@]}" -ne 0 ]; then
     echo "jn $(best "$tool" -j "$jobs" "$trace")"
+    echo "pcap-jn $(TZ=UTC best "$tool" -j "$jobs" --pcap "$capture")"
   fi
 } >"$results"
 
@@ -126,16 +130,21 @@ awk -v n="$packets" -v size="$(wc -c <"$trace")" -v pcap_size="$(wc -c <"$captur
     row("paketlog --testcall", "testcall", "lib-testcall", "test-call decode")
     row("paketlog --pcap", "pcap", "lib-pcap", "capture packets")
     row("tcpdump -n -r (TZ=UTC)", "tcpdump", "lib-pcap", "capture packets")
+    if ("jn" in cpu) {
+      row(sprintf("paketlog -j %d", jobs), "jn", "lib-operator", "operator decode")
+      row(sprintf("paketlog --pcap -j %d", jobs), "pcap-jn", "lib-pcap", "capture packets")
+    }
     printf "\nCPU time over the library-only decode (target: at most 1.5):\n"
     printf "  hex %.2f  --raw %.2f  --json %.2f  --testcall %.2f  --pcap %.2f\n",
            cpu["hex"] / cpu["lib-operator"], cpu["raw"] / cpu["lib-operator"], cpu["json"] / cpu["lib-operator"],
            cpu["testcall"] / cpu["lib-testcall"], cpu["pcap"] / cpu["lib-pcap"]
     printf "paketlog --pcap over tcpdump -n -r, CPU time (target: below 1): %.2f\n", cpu["pcap"] / cpu["tcpdump"]
     printf "library-only decode, -j %d over -j 1, wall-clock speed-up: %.2f\n", jobs, wall["lib-j1"] / wall["lib-jn"]
-    if ("jn" in wall)
+    if ("jn" in wall) {
       printf "paketlog -j %d over -j 1, wall-clock speed-up (target on 2 cores: at least 1.7): %.2f\n",
-             jobs, wall["j1"] / wall["jn"]
-    else
+             jobs, wall["hex"] / wall["jn"]
+      printf "paketlog --pcap -j %d over -j 1, wall-clock speed-up: %.2f\n", jobs, wall["pcap"] / wall["pcap-jn"]
+    } else
       printf "paketlog -j: skipped, the command has no --jobs option\n"
   }' "$results"
 if [ "$keep" = 1 ]; then echo "trace kept: $trace"; echo "capture kept: $capture"; fi

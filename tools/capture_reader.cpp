@@ -2,6 +2,8 @@
 
 #include <pcap/pcap.h>
 
+#include <sys/stat.h>
+
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -15,6 +17,7 @@ volatile std::sig_atomic_t g_stop = 0;
 pcap_t* g_live = nullptr;  // the live capture a signal ends
 
 constexpr std::size_t kHeadSize = 4096;  // enough for a pcapng section header and its first interface
+constexpr std::size_t kFileBuffer = std::size_t{64} << 10;  // of a capture file read by name
 constexpr int kLiveWakeMs = 100;         // a live capture looks for stop() this often
 
 unsigned load32(const unsigned char* p, bool big) {
@@ -109,7 +112,17 @@ bool CaptureReader::open(const std::string& path) {
         return false;
     }
     digits_ = time_digits(replay->head);
-    FILE* stream = fopencookie(replay, "rb", cookie_io_functions_t{replay_read, nullptr, nullptr, replay_close});
+    FILE* stream = nullptr;
+    struct stat info {};
+    if (in != stdin && ::fstat(fileno(in), &info) == 0 && S_ISREG(info.st_mode) &&
+        (stream = std::fopen(path.c_str(), "rb")) != nullptr) {
+        // A regular file is read again from its start, through a large buffer.
+        replay_close(replay);
+        buffer_.reset(new char[kFileBuffer]);
+        std::setvbuf(stream, buffer_.get(), _IOFBF, kFileBuffer);
+    } else {
+        stream = fopencookie(replay, "rb", cookie_io_functions_t{replay_read, nullptr, nullptr, replay_close});
+    }
     if (stream == nullptr) {
         error_ = std::strerror(errno);
         replay_close(replay);

@@ -3,6 +3,7 @@
 #define PAKETLOG_TOOLS_CAPTURE_READER_H
 
 #include <cstddef>
+#include <memory>
 #include <string>
 
 #include "capture_time.h"
@@ -58,6 +59,7 @@ private:
     bool live_ = false;
     unsigned long count_ = 0;
     std::string error_;
+    std::unique_ptr<char[]> buffer_;  // of the file's stream; outlives pcap_
 };
 
 }  // namespace tool

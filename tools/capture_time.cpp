@@ -1,5 +1,6 @@
 #include "capture_time.h"
 
+#include <array>
 #include <cstring>
 #include <ctime>
 
@@ -18,12 +19,24 @@ const struct {
     {"date", TimeFormat::Date},   {"epoch", TimeFormat::Epoch}, {"delta", TimeFormat::Delta},
 };
 
-// `value` in exactly `width` decimal digits, leading zeros kept.
-char* put_digits(char* out, std::uint64_t value, int width) {
-    for (int i = width - 1; i >= 0; --i) {
-        out[i] = static_cast<char>('0' + value % 10);
-        value /= 10;
+// "00" to "99".
+constexpr std::array<char, 200> kPairs = [] {
+    std::array<char, 200> pairs{};
+    for (int i = 0; i < 100; ++i) {
+        pairs[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
+        pairs[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
     }
+    return pairs;
+}();
+
+// `value` in exactly `width` decimal digits, leading zeros kept: two at a time.
+char* put_digits(char* out, std::uint64_t value, int width) {
+    int i = width;
+    for (; i >= 2; i -= 2) {
+        std::memcpy(out + i - 2, &kPairs[static_cast<std::size_t>(2 * (value % 100))], 2);
+        value /= 100;
+    }
+    if (i == 1) out[0] = static_cast<char>('0' + value % 10);
     return out + width;
 }
 

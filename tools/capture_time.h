@@ -45,6 +45,12 @@ public:
     std::size_t write(TimeFormat format, const CaptureTime& time, char* out);
     // ISO 8601 in UTC, the JSON "time": 2024-03-01T09:30:00.000000Z.
     static std::size_t write_iso_utc(const CaptureTime& time, char* out);
+    // The packet shown before the next one written (null: none), for
+    // TimeFormat::Delta where packets are written by several writers.
+    void follow(const CaptureTime* previous) {
+        have_previous_ = previous != nullptr;
+        if (previous != nullptr) previous_ = *previous;
+    }
 
 private:
     struct Minute {

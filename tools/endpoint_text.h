@@ -17,6 +17,7 @@ std::size_t write_address(const UdpDatagram::Addresses& a, bool source, char* ou
 
 // "192.0.2.10.40000 > 192.0.2.20.7700:", without a NUL; returns its length.
 std::size_t write_endpoints(const UdpDatagram& d, char* out);
+std::size_t write_endpoints(const UdpDatagram::Addresses& a, unsigned src_port, unsigned dst_port, char* out);
 
 }  // namespace tool
 }  // namespace paketlog

@@ -3,17 +3,17 @@
 #define PAKETLOG_TOOLS_HEX_PRINT_H
 
 #include <cstddef>
-#include <string>
+#include "text_buffer.h"
 
 namespace paketlog {
 namespace tool {
 
 // tcpdump's -x layout: lines of 16 bytes in groups of two, each line opening
 // with a tab and the offset ("\t0x0010:  0100 0000 ..."), each ended by '\n'.
-void append_hex_lines(std::string& out, const unsigned char* data, std::size_t size);
+void append_hex_lines(TextBuffer& out, const unsigned char* data, std::size_t size);
 
 // The bytes as one run of lower-case hex digits.
-void append_hex_digits(std::string& out, const unsigned char* data, std::size_t size);
+void append_hex_digits(TextBuffer& out, const unsigned char* data, std::size_t size);
 
 }  // namespace tool
 }  // namespace paketlog

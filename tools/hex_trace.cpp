@@ -78,6 +78,17 @@ bool sixteen_digits(const char* digits, unsigned char* out) {
 
 bool is_separator(char c) { return c == ' ' || c == '\t' || c == ':' || c == '-'; }
 
+// Whether the line's bytes end at text[i]: a '#' opens a comment that runs
+// to the end of the line; line ends ('\r', '\n') end them when nothing but
+// more of them, or a comment, follows. Found while the digits are read, so
+// the line is gone through once.
+bool ends_bytes(const char* text, std::size_t i, std::size_t length) {
+    if (text[i] == '#') return true;
+    if (text[i] != '\r' && text[i] != '\n') return false;
+    while (i < length && (text[i] == '\r' || text[i] == '\n')) ++i;
+    return i == length || text[i] == '#';
+}
+
 HexScan fault_at(HexScan::Fault fault, std::size_t index, char bad = 0) {
     HexScan scan;
     scan.kind = HexScan::Kind::Error;
@@ -98,10 +109,6 @@ std::string shown_char(char c) {
 }  // namespace
 
 HexScan scan_hex_line(std::string_view line, PacketBytes& bytes) {
-    const std::size_t comment = line.find('#');
-    if (comment != std::string_view::npos) line = line.substr(0, comment);
-    while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.remove_suffix(1);
-
     const char* const text = line.data();
     const std::size_t length = line.size();
     std::size_t size = 0;
@@ -113,6 +120,7 @@ HexScan scan_hex_line(std::string_view line, PacketBytes& bytes) {
             ++i;
             continue;
         }
+        if (ends_bytes(text, i, length)) break;
         has_text = true;
         if (text[i] == '0' && i + 1 < length && (text[i + 1] == 'x' || text[i + 1] == 'X')) i += 2;
         // One group of digits, written as it is read; where it must end (a
@@ -122,7 +130,9 @@ HexScan scan_hex_line(std::string_view line, PacketBytes& bytes) {
         std::size_t too_long = 0;  // index of the first byte past the limit, 0: none
         // Eight bytes at a time while all sixteen characters are digits.
         // The pairs below take the rest one at a time.
-        while (i + 16 <= length && size + 8 <= kMaxPacketLength && sixteen_digits(text + i, bytes.data() + size)) {
+        // A group of one byte (the usual "01 00 80") does not try.
+        while (i + 16 <= length && hex_value(text[i + 2]) >= 0 && size + 8 <= kMaxPacketLength &&
+               sixteen_digits(text + i, bytes.data() + size)) {
             i += 16;
             size += 8;
         }
@@ -140,7 +150,8 @@ HexScan scan_hex_line(std::string_view line, PacketBytes& bytes) {
                 too_long = i;
             i += 2;
         }
-        if (i < length && !is_separator(text[i])) return fault_at(HexScan::Fault::NonHex, i, text[i]);
+        if (i < length && !is_separator(text[i]) && !ends_bytes(text, i, length))
+            return fault_at(HexScan::Fault::NonHex, i, text[i]);
         if ((i - group) % 2 != 0) return fault_at(HexScan::Fault::OddDigits, group);
         if (too_long != 0) return fault_at(HexScan::Fault::TooLong, too_long);
     }

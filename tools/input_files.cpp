@@ -1,6 +1,7 @@
 #include "input_files.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -36,6 +37,12 @@ std::size_t InputFile::read(unsigned char* dst, std::size_t n) {
     }
 }
 
+bool InputFile::ready() const {
+    if (error_ != 0) return true;
+    pollfd p{fd_, POLLIN, 0};
+    return ::poll(&p, 1, 0) != 0;
+}
+
 PacketFile read_packet_file(InputFile& in, std::size_t max, std::vector<unsigned char>& packet) {
     packet.resize(max + 1);
     std::size_t have = 0;
@@ -67,7 +74,7 @@ bool LineReader::fill() {
     return !eof_;
 }
 
-LineReader::Next LineReader::next(std::string_view& line) {
+LineReader::Next LineReader::next(std::string_view& line, bool may_wait) {
     std::size_t scanned = 0;  // of the unread text, known to hold no line end
     for (;;) {
         const char* text = buffer_.get() + begin_;
@@ -94,6 +101,7 @@ LineReader::Next LineReader::next(std::string_view& line) {
             begin_ = end_ = 0;
             return Next::TooLong;
         }
+        if (!may_wait && !eof_ && !in_.ready()) return Next::Wait;
         if (!fill()) {
             if (in_.error() != 0) return Next::Error;
             if (skipping_ || end_ == begin_) return Next::End;

@@ -25,6 +25,8 @@ public:
     int error() const { return error_; }
     // Up to `n` bytes; 0 at the end of the file or on a read error.
     std::size_t read(unsigned char* dst, std::size_t n);
+    // Whether read() would return at once (data, the end, or an error waits).
+    bool ready() const;
 
 private:
     int fd_;
@@ -45,8 +47,10 @@ public:
     static constexpr std::size_t kMaxLine = 1u << 20;
 
     explicit LineReader(InputFile& in);
-    enum class Next { Line, TooLong, End, Error };
-    Next next(std::string_view& line);
+    // Wait: `may_wait` was false and no whole line can be handed out
+    // without waiting for the input.
+    enum class Next { Line, TooLong, End, Error, Wait };
+    Next next(std::string_view& line, bool may_wait = true);
     unsigned long number() const { return number_; }  // of the line last handed out
 
 private:

@@ -23,7 +23,7 @@ bool parse_number(const std::string& text, long long low, long long high, long l
 // Options that take a value, long and short.
 bool takes_value(const std::string& name) {
     static const char* const names[] = {"--msg-type", "--skip-type", "--port", "--type", "--seance", "--filter",
-                                        "--interface", "--time", "--count", "-i", "-r", "-c"};
+                                        "--interface", "--time", "--count", "--jobs", "-i", "-r", "-c", "-j"};
     for (const char* n : names)
         if (name == n) return true;
     return false;
@@ -129,6 +129,11 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
             if (!parse_number(value, 1, 2147483647LL, number))
                 return fail(name + " wants a count from 1 to 2147483647, not '" + value + "'");
             o.count = static_cast<unsigned long>(number);
+        } else if (name == "-j" || name == "--jobs") {
+            if (!parse_number(value, 1, kMaxJobs, number))
+                return fail(name + " wants a number of threads from 1 to " + std::to_string(kMaxJobs) + ", not '" +
+                            value + "'");
+            o.jobs = static_cast<unsigned>(number);
         } else if (name == "--msg-type" || name == "--skip-type" || name == "--port") {
             const bool port = name == "--port";
             if (!parse_number(value, port ? 1 : 0, port ? 65535 : 255, number))
@@ -225,6 +230,9 @@ const char* usage_text() {
            "  -x                   each packet's bytes in hex under its line, as tcpdump -x\n"
            "                       (the signalling packet, from its first byte)\n"
            "  -l                   write each line at once (line-buffered output)\n"
+           "  -j, --jobs N         decode in N threads, 1-64 (default: the processors, at\n"
+           "                       most 4); the output is the same at every N. With -c,\n"
+           "                       --stats, -q or -i, one thread decodes\n"
            "      --raw            the library's bytes unchanged (Windows-1251 for Russian\n"
            "                       text); by default text is converted to UTF-8 and control\n"
            "                       characters and the byte 0x98 are shown as \\xNN\n"
@@ -242,7 +250,9 @@ const char* usage_text() {
            "\n"
            "Numbers may be decimal or 0x-prefixed hex. A bad input line or capture frame is\n"
            "reported on stderr with its file and line (or frame) and skipped; the rest is\n"
-           "still decoded.\n"
+           "still decoded. Limits: a hex line holds at most 1 MiB; at most 256 fragmented\n"
+           "datagrams are open at once, holding at most 4 MiB (past that the oldest is given\n"
+           "up and reported), each in at most 1024 pieces.\n"
            "\n"
            "Exit status: 0 when every packet was decoded (and after SIGINT or SIGTERM ends a\n"
            "live capture), 1 when anything was skipped, 2 for a bad command line, a bad\n"

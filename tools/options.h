@@ -14,6 +14,9 @@ namespace tool {
 // else (standard input included) as a hex trace.
 enum class InputFormat { Auto, Hex, Binary, Pcap };
 
+// The most decoding threads -j takes.
+constexpr long long kMaxJobs = 64;
+
 struct Options {
     InputFormat input = InputFormat::Auto;
     bool testcall = false;
@@ -27,6 +30,7 @@ struct Options {
     std::string filter;                  // --filter: a libpcap expression
     std::string interface;               // -i: capture live there instead of reading files
     unsigned long count = 0;             // -c: stop after this many packets; 0: no limit
+    unsigned jobs = 0;                   // -j: decoding threads; 0: default_jobs()
     bool line_buffered = false;          // -l
     bool hex_dump = false;               // -x
     TimeFormat time = TimeFormat::Local;

@@ -66,10 +66,14 @@ private:
 
 class Engine {
 public:
-    Engine(std::size_t in_flight, const ReadBatch& read, const DecodeBatch& decode, const WriteBatch& write)
+    Engine(std::size_t in_flight, const ReadBatch& read, const DecodeBatch& decode, const WriteBatch& write,
+           const PrepareBatch& prepare)
         : read_(read), decode_(decode), write_(write), pool_(in_flight), free_(in_flight), ready_(in_flight),
           done_(in_flight, nullptr) {
-        for (Slot& slot : pool_) free_.push(&slot);
+        for (Slot& slot : pool_) {
+            if (prepare) prepare(slot.batch);
+            free_.push(&slot);
+        }
     }
 
     void run(unsigned jobs) {
@@ -199,9 +203,10 @@ private:
 }  // namespace
 
 void decode_in_parallel(unsigned jobs, const ReadBatch& read, const DecodeBatch& decode, const WriteBatch& write,
-                        std::size_t in_flight) {
+                        std::size_t in_flight, const PrepareBatch& prepare) {
     if (jobs <= 1) {
         Batch batch;
+        if (prepare) prepare(batch);
         for (;;) {
             batch.clear();
             if (!read(batch)) return;
@@ -212,7 +217,7 @@ void decode_in_parallel(unsigned jobs, const ReadBatch& read, const DecodeBatch&
     // Fewer than one batch per worker plus one each for reading and writing
     // would leave a worker idle.
     if (in_flight < std::size_t{jobs} + 2) in_flight = batches_in_flight(jobs);
-    Engine(in_flight, read, decode, write).run(jobs);
+    Engine(in_flight, read, decode, write, prepare).run(jobs);
 }
 
 unsigned default_jobs() {

@@ -32,6 +32,7 @@ struct Batch {
     TextBuffer output;
     void report(std::string_view message);
     bool has_reports() const { return !marks_.empty(); }
+    std::size_t reports() const { return marks_.size(); }
 
     void clear();
     // Output and reports, interleaved as they were made.
@@ -57,6 +58,8 @@ using ReadBatch = std::function<bool(Batch&)>;
 using DecodeBatch = std::function<void(unsigned worker, Batch&)>;
 // Takes a decoded batch, in input order, on the calling thread.
 using WriteBatch = std::function<void(const Batch&)>;
+// Readies a batch of the pool before any is read (gives its buffers their room).
+using PrepareBatch = std::function<void(Batch&)>;
 
 // The batches in flight for `jobs` workers: every worker busy, one being
 // read and one being written, one spare each way.
@@ -66,7 +69,7 @@ inline std::size_t batches_in_flight(unsigned jobs) { return 2 * std::size_t{job
 // everything runs on the calling thread, batch after batch. An exception
 // thrown by any of the three stops the others and is thrown again here.
 void decode_in_parallel(unsigned jobs, const ReadBatch& read, const DecodeBatch& decode, const WriteBatch& write,
-                        std::size_t in_flight = 0);
+                        std::size_t in_flight = 0, const PrepareBatch& prepare = nullptr);
 
 // The default of -j: the processors this process may run on, at most kMaxDefaultJobs.
 constexpr unsigned kMaxDefaultJobs = 4;

@@ -18,6 +18,7 @@ public:
     TextBuffer& operator=(TextBuffer&&) = default;
 
     const char* data() const { return data_.get(); }
+    char* data() { return data_.get(); }
     std::size_t size() const { return size_; }
     bool empty() const { return size_ == 0; }
     std::size_t capacity() const { return capacity_; }

@@ -10,9 +10,35 @@
 
 #include "json_text.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace paketlog {
 namespace tool {
 namespace {
+
+bool little_endian() {
+    const std::uint16_t one = 1;
+    unsigned char first;
+    std::memcpy(&first, &one, 1);
+    return first == 1;
+}
+
+std::uint64_t swap_bytes(std::uint64_t v) {
+    std::uint64_t r = 0;
+    for (int i = 0; i < 8; ++i, v >>= 8) r = r << 8 | (v & 0xFF);
+    return r;
+}
+
+// The eight bytes of `word` at `out`, its lowest first.
+inline void store_le(char* out, std::uint64_t word) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    std::memcpy(out, &word, sizeof word);
+#else
+    for (int i = 0; i < 8; ++i, word >>= 8) out[i] = static_cast<char>(word & 0xFF);
+#endif
+}
 
 std::string escaped(unsigned char byte) {
     char text[8];
@@ -54,8 +80,11 @@ void set_form(Cp1251ToUtf8::Table& table, unsigned char byte, const std::string&
     char word[sizeof(std::uint64_t)] = {};
     if (form.size() >= sizeof word) throw std::logic_error("a byte's form is longer than its table row");
     std::memcpy(word, form.data(), form.size());
-    std::memcpy(&table.forms[byte], word, sizeof word);
-    table.sizes[byte] = static_cast<unsigned char>(form.size());
+    std::uint64_t bytes;
+    std::memcpy(&bytes, word, sizeof word);
+    // The form's bytes come first in memory: the low bytes of the word where it is stored little-endian.
+    if (!little_endian()) bytes = swap_bytes(bytes);
+    table.forms[byte] = (bytes & ~(std::uint64_t{0xFF} << 56)) | std::uint64_t{form.size()} << 56;
 }
 
 // Whether all eight bytes at `p` are shown as themselves: printable ASCII
@@ -75,20 +104,60 @@ bool eight_as_themselves(const unsigned char* p) {
     return !Json || (none_zero(x ^ ('"' * kOnes)) && none_zero(x ^ ('\\' * kOnes)));
 }
 
-// Copies `text` to `out` through `table`: eight bytes at once while all of
-// them stand for themselves, every other byte as its form (a whole word
-// stored, its length counted). A form is at most seven bytes long, so the
-// room of seven a byte and one more holds every word stored.
+#if defined(__SSE2__)
+// Whether all sixteen bytes at `p` are shown as themselves (see below).
+// One bit for each of the sixteen bytes at `p`: set when it is shown as itself (see below).
+template <bool Json>
+unsigned sixteen_as_themselves(__m128i x) {
+    // As signed bytes, 0x80-0xFF are below 0x20.
+    __m128i plain = _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8(0x1F)), _mm_cmplt_epi8(x, _mm_set1_epi8(0x7F)));
+    if (Json)
+        plain = _mm_andnot_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('"')), _mm_cmpeq_epi8(x, _mm_set1_epi8('\\'))), plain);
+    return static_cast<unsigned>(_mm_movemask_epi8(plain));
+}
+#endif
+
+// Copies `text` to `out` through `table`: sixteen (with SSE2) or eight
+// bytes at once while all of them stand for themselves, every other byte as
+// its form (a whole word stored, its length counted). A form is at most
+// seven bytes long, so the room of seven a byte and one more word holds
+// every word stored, and sixteen more every run of plain bytes.
 template <bool Json>
 void translate(std::string_view text, const Cp1251ToUtf8::Table& table, TextBuffer& out) {
-    char* const start = out.room(text.size() * 7 + 1);
+    char* const start = out.room(text.size() * 7 + 16);
     char* o = start;
     const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
     const unsigned char* const end = p + text.size();
     const auto one = [&](unsigned char byte) {
-        std::memcpy(o, &table.forms[byte], sizeof(std::uint64_t));
-        o += table.sizes[byte];
+        const std::uint64_t form = table.forms[byte];
+        store_le(o, form);
+        o += form >> 56;
     };
+#if defined(__SSE2__)
+    alignas(16) unsigned char block[32] = {};  // sixteen bytes, then room to copy a run from anywhere in them
+    for (; end - p >= 16; p += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const unsigned plain = sixteen_as_themselves<Json>(x);
+        if (plain == 0xFFFF) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(o), x);
+            o += 16;
+            continue;
+        }
+        // Runs of plain bytes at once, every other byte as its form.
+        _mm_store_si128(reinterpret_cast<__m128i*>(block), x);
+        for (unsigned k = 0; k < 16;) {
+            if ((plain >> k & 1) != 0) {
+                const unsigned run = static_cast<unsigned>(__builtin_ctz(~plain >> k));  // ~plain: bit 16 set
+                std::memcpy(o, block + k, 16);
+                o += run;
+                k += run;
+            } else {
+                one(p[k++]);
+            }
+        }
+    }
+#endif
     for (; end - p >= 8; p += 8) {
         if (eight_as_themselves<Json>(p)) {
             std::memcpy(o, p, 8);

@@ -29,10 +29,10 @@ public:
     std::string convert(std::string_view text) const;
 
     // A table of the form of every byte: the form's bytes at the start of a
-    // word (one load and one store copy it), and its length.
+    // word (one load and one store copy it), its length in the word's top
+    // byte (a form is at most seven bytes long).
     struct Table {
         std::array<std::uint64_t, 256> forms;
-        std::array<unsigned char, 256> sizes;
     };
 
 private:

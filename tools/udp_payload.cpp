@@ -112,23 +112,24 @@ UdpDatagram ipv6_datagram(Bytes b) {
     }
 }
 
-UdpDatagram with_addresses(UdpDatagram d, const unsigned char* ip, std::size_t size) {
+void set_addresses(UdpDatagram& d, const unsigned char* ip, std::size_t size) {
     d.ip = ip;
     d.address.version = static_cast<unsigned char>(size == 4 ? 4 : 6);
     const unsigned char* at = ip + (size == 4 ? 12 : 8);
     std::copy(at, at + size, d.address.src.begin());
     std::copy(at + size, at + 2 * size, d.address.dst.begin());
-    return d;
 }
 
 UdpDatagram ipv4(Bytes b) {
     UdpDatagram d = ipv4_datagram(b);
-    return d.kind == UdpDatagram::Kind::Other ? d : with_addresses(d, b.data, 4);
+    if (d.kind != UdpDatagram::Kind::Other) set_addresses(d, b.data, 4);
+    return d;
 }
 
 UdpDatagram ipv6(Bytes b) {
     UdpDatagram d = ipv6_datagram(b);
-    return d.kind == UdpDatagram::Kind::Other ? d : with_addresses(d, b.data, 16);
+    if (d.kind != UdpDatagram::Kind::Other) set_addresses(d, b.data, 16);
+    return d;
 }
 
 UdpDatagram by_ethertype(unsigned type, Bytes b) {

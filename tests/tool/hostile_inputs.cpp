@@ -133,6 +133,29 @@ int main(int argc, char** argv) {
     // A UDP payload of 70,000 bytes in an IPv6 jumbogram.
     ok &= write(dir + "jumbogram.pcap", then_good({jumbogram(Bytes(70000, 0xAB))}));
 
+    // An empty datagram, then one cut before the end of its UDP header.
+    ok &= write(dir + "empty-and-cut.pcap",
+                then_good({ipv4(1, 0, false, udp({}), false), ipv4(2, 0, false, bytes(0, 6), false)}));
+
+    // Many batches' worth of datagrams with reports among them, for -j: every
+    // 50th datagram comes in pieces that overlap with different bytes, and
+    // every 50th is empty.
+    frames.clear();
+    for (unsigned i = 0; i < 30000; ++i) {
+        frames.push_back(ipv4(i, 0, false, datagram, false));
+        if (i % 50 == 10) {
+            frames.push_back(ipv4(i, 0, true, bytes(0, 16)));
+            frames.push_back(ipv4(i, 8, true, changed));
+        }
+        if (i % 50 == 30) frames.push_back(ipv4(i, 0, false, udp({}), false));
+    }
+    ok &= write(dir + "many-batches.pcap", frames);
+    // The same for hex traces: a bad line every 100 lines.
+    std::ofstream batches(dir + "many-batches.hex");
+    for (unsigned i = 0; i < 60000; ++i)
+        batches << (i % 100 == 42 ? "00 00 80 0z\n" : "00 00 80 00 00 00 11 00 00 00 05 00 # a comment\n");
+    ok &= static_cast<bool>(batches);
+
     // A line of 1,200,000 hex digits between two packets.
     std::ofstream hex(dir + "long-line.hex");
     hex << "00 00 80 00 00 00 11 00 00 00 05 00\n" << std::string(1200000, 'a')

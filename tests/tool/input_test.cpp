@@ -15,8 +15,10 @@ using namespace paketlog::tool;
 namespace {
 
 // A file holding `text`, in the tests' temporary directory.
+// Named after the test too: CTest runs the tests side by side, each in a process of its own.
 std::string file_of(const std::string& name, const std::string& text) {
-    const std::string path = testing::TempDir() + name;
+    const std::string path =
+        testing::TempDir() + testing::UnitTest::GetInstance()->current_test_info()->name() + "-" + name;
     std::ofstream(path, std::ios::binary) << text;
     return path;
 }
@@ -112,6 +114,9 @@ TEST(HexTrace, SpellingsSkipsErrorColumnsAndTheLengthTheDecodersTake) {
         {"00:01-80\tab ff\r", "000180abff"},
         {"0001 80ab ff # DIALDIGIT", "000180abff"},
         {" \t\r", ""}, {"   # comment", ""},
+        {"0001\r\r# CRLF before a comment", "0001"}, {"00#01", "00"}, {"0102030405060708#", "0102030405060708"},
+        {"00\r01", "error: non-hex character 0x0D at column 3"},
+        {"00 01 # 0g odd digits after the comment: 012", "0001"},
         {"00 012 80", "error: odd number of hex digits at column 4"},
         {"0x123", "error: odd number of hex digits at column 3"},
         {"00 0g 80", "error: non-hex character 'g' at column 5"},

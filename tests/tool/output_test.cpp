@@ -78,9 +78,9 @@ TEST(HexPrint, TcpdumpLayout) {
              "\t0x0020:  20\n"},
     };
     for (const auto& c : cases) {
-        std::string out;
+        TextBuffer out;
         append_hex_lines(out, bytes.data(), c.first);
-        EXPECT_EQ(out, c.second) << c.first << " bytes";
+        EXPECT_EQ(out.view(), c.second) << c.first << " bytes";
     }
 }
 

@@ -1,0 +1,51 @@
+#include "hex_batches.h"
+
+#include <cstring>
+
+namespace paketlog {
+namespace tool {
+namespace {
+
+constexpr std::uint32_t kTooLong = 0xFFFFFFFF;  // a line's length in place of one too long to keep
+
+}  // namespace
+
+void reserve_batch(Batch& batch) {
+    if (batch.input.capacity() == 0) batch.input.room(kBatchBytes + (kBatchBytes >> 2));
+    if (batch.output.capacity() == 0) batch.output.room(4 * kBatchBytes);
+}
+
+bool HexBatchReader::read(Batch& batch) {
+    if (ended_ || stop_.load(std::memory_order_relaxed)) return false;
+    std::string_view text;
+    while (batch.input.size() < kBatchBytes) {
+        const LineReader::Next next = lines_.next(text, batch.input.empty());
+        if (next == LineReader::Next::Wait) break;
+        if (next == LineReader::Next::End || next == LineReader::Next::Error) {
+            ended_ = true;
+            failed_ = next == LineReader::Next::Error;
+            break;
+        }
+        if (batch.input.empty()) batch.first = lines_.number();
+        const std::uint32_t size = next == LineReader::Next::TooLong ? kTooLong : static_cast<std::uint32_t>(text.size());
+        batch.input.append(reinterpret_cast<const char*>(&size), sizeof size);
+        if (size != kTooLong) batch.input.append(text);
+    }
+    return !batch.input.empty();
+}
+
+bool HexBatchLines::next(std::string_view& line, bool& too_long) {
+    std::uint32_t size;
+    if (rest_.size() < sizeof size) return false;
+    std::memcpy(&size, rest_.data(), sizeof size);
+    rest_.remove_prefix(sizeof size);
+    ++number_;
+    too_long = size == kTooLong;
+    if (too_long) return true;
+    line = rest_.substr(0, size);
+    rest_.remove_prefix(size);
+    return true;
+}
+
+}  // namespace tool
+}  // namespace paketlog

@@ -1,0 +1,62 @@
+// A hex trace cut into batches for the decoding threads (-j): each line is
+// copied in as its length and its characters, so a batch holds whole lines
+// and is decoded without the file.
+#ifndef PAKETLOG_TOOLS_HEX_BATCHES_H
+#define PAKETLOG_TOOLS_HEX_BATCHES_H
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "input_files.h"
+#include "parallel_decode.h"
+
+namespace paketlog {
+namespace tool {
+
+// What a batch ends at: this many bytes of input (or the next line end past
+// them), or sooner when more input would have to be waited for.
+constexpr std::size_t kBatchBytes = std::size_t{256} << 10;
+
+// Gives batches their first room, so that steady work does not grow them.
+void reserve_batch(Batch& batch);
+
+class HexBatchReader {
+public:
+    // Stops at the next batch once *stop is set (a -c count reached, the output failed).
+    HexBatchReader(InputFile& in, const std::atomic<bool>& stop) : lines_(in), stop_(stop) {}
+
+    // Fills batch.input with whole lines and batch.first with the number of
+    // its first line; false when the trace has ended. Waits for input only
+    // while the batch is empty.
+    bool read(Batch& batch);
+    // Reading ended at a read error (the InputFile's error() says which).
+    bool failed() const { return failed_; }
+
+private:
+    LineReader lines_;
+    const std::atomic<bool>& stop_;
+    bool ended_ = false;
+    bool failed_ = false;
+};
+
+// The lines of a batch, in order.
+class HexBatchLines {
+public:
+    explicit HexBatchLines(const Batch& batch) : rest_(batch.input.view()), number_(batch.first - 1) {}
+
+    // The next line; too_long: it was longer than LineReader::kMaxLine and
+    // its text is not kept. False after the last.
+    bool next(std::string_view& line, bool& too_long);
+    unsigned long long number() const { return number_; }  // of the line last handed out
+
+private:
+    std::string_view rest_;
+    unsigned long long number_;
+};
+
+}  // namespace tool
+}  // namespace paketlog
+
+#endif
