@@ -244,7 +244,8 @@ namespace paketlog {
 namespace detail {
 inline unsigned short load_le16(const void* p);
 inline std::size_t field_strlen(const char* s, std::size_t width);
-inline void append_decimal(std::string& text, unsigned int value);
+template <class Text, class Video> void put_video_codecs(Text& text, const Video& video);
+template <class Text, class Video> void put_video_text(Text& text, const Video& video);
 }  // namespace detail
 }  // namespace paketlog
 
@@ -362,23 +363,14 @@ struct ParamVideoRTP {
     // The used codec entries, "<payload> <name>" each, back to back.
     PAKETLOG_API std::string CodecsToStr() const {
         std::string text;
-        for (const CodecVideo& c : codecs) {
-            if (c.slot_state == 255) continue;
-            paketlog::detail::append_decimal(text, c.payload);
-            text += ' ';
-            text.append(c.name, paketlog::detail::field_strlen(c.name, sizeof c.name));
-        }
+        paketlog::detail::put_video_codecs(text, *this);
         return text;
     }
 
     // "IP4 <address> <port> codecs: <CodecsToStr>"
     PAKETLOG_API std::string ToString() const {
-        std::string text = "IP4 ";
-        text.append(address, paketlog::detail::field_strlen(address, sizeof address));
-        text += ' ';
-        paketlog::detail::append_decimal(text, paketlog::detail::load_le16(&port));
-        text += " codecs: ";
-        text += CodecsToStr();
+        std::string text;
+        paketlog::detail::put_video_text(text, *this);
         return text;
     }
 };
@@ -447,9 +439,29 @@ inline std::size_t decimal_digits(char (&out)[10], unsigned int value) {
     for (std::size_t i = 0; i < n; ++i) out[i] = reversed[n - 1 - i];
     return n;
 }
-inline void append_decimal(std::string& text, unsigned int value) {
+// The texts of ParamVideoRTP::CodecsToStr() and ToString(), appended to
+// `text`: a std::string there, a buffer of fixed room where the library
+// renders a video parameter without allocating. Text needs only
+// append(const char*, std::size_t).
+template <class Text> void append_decimal(Text& text, unsigned int value) {
     char digits[10];
     text.append(digits, decimal_digits(digits, value));
+}
+template <class Text, class Video> void put_video_codecs(Text& text, const Video& video) {
+    for (const auto& c : video.codecs) {
+        if (c.slot_state == 255) continue;
+        append_decimal(text, c.payload);
+        text.append(" ", 1);
+        text.append(c.name, field_strlen(c.name, sizeof c.name));
+    }
+}
+template <class Text, class Video> void put_video_text(Text& text, const Video& video) {
+    text.append("IP4 ", 4);
+    text.append(video.address, field_strlen(video.address, sizeof video.address));
+    text.append(" ", 1);
+    append_decimal(text, load_le16(&video.port));
+    text.append(" codecs: ", 9);
+    put_video_codecs(text, video);
 }
 }  // namespace detail
 }  // namespace paketlog

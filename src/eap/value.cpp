@@ -16,37 +16,17 @@ constexpr Layout kLayouts[] = {PAKETLOG_PARAM_TYPES(PAKETLOG_PARAM_LAYOUT)};
 
 constexpr std::size_t kRtpOffset = 6;  // u32 ID, u16 Dstn, then the RTP record
 
-// The video record's text as ParamVideoRTP::ToString() writes it, on the
-// stack instead of the heap: "IP4 <address> <port> codecs: <payload> <name>...".
-constexpr std::size_t kVideoTextSize = 4 + 120 + 1 + 5 + 9 + 2 * (3 + 1 + 100) + 1;
-
-char* put_text(char* out, const char* text, std::size_t width) {
-    const std::size_t n = field_strlen(text, width);
-    std::memcpy(out, text, n);
-    return out + n;
-}
-
-char* put_decimal(char* out, unsigned value) {
-    char digits[10];
-    const std::size_t n = decimal_digits(digits, value);
-    std::memcpy(out, digits, n);
-    return out + n;
-}
-
-void video_text(const Video_Exchange::ParamVideoRTP& video, char (&out)[kVideoTextSize]) {
-    char* p = put_text(out, "IP4 ", 4);
-    p = put_text(p, video.address, sizeof video.address);
-    *p++ = ' ';
-    p = put_decimal(p, load_le16(&video.port));
-    p = put_text(p, " codecs: ", 9);
-    for (const Video_Exchange::CodecVideo& c : video.codecs) {
-        if (c.slot_state == 255) continue;
-        p = put_decimal(p, c.payload);
-        *p++ = ' ';
-        p = put_text(p, c.name, sizeof c.name);
+// Room for a video record's text, which its fields' widths bound:
+// "IP4 " address " " port " codecs: " and two "<payload> <name>" entries.
+struct VideoText {
+    char text[4 + sizeof(Video_Exchange::ParamVideoRTP::address) + 1 + 5 + 9 +
+              2 * (3 + 1 + sizeof(Video_Exchange::CodecVideo::name)) + 1];
+    std::size_t size = 0;
+    void append(const char* p, std::size_t n) {
+        std::memcpy(text + size, p, n);
+        size += n;
     }
-    *p = '\0';
-}
+};
 
 // Bytes a layout reads at fixed offsets; a shorter value is not guessed at.
 constexpr unsigned fixed_size(Layout layout) {
@@ -127,9 +107,10 @@ std::size_t render_param(Workspace& ws, char* dst, int size, const unsigned char
         break;
     }
     case Layout::Video: {
-        char text[kVideoTextSize];
-        video_text(*reinterpret_cast<const Video_Exchange::ParamVideoRTP*>(value), text);
-        n = tevo_snprintf(dst, size, "%s=%s", name, text);
+        VideoText video;
+        put_video_text(video, *reinterpret_cast<const Video_Exchange::ParamVideoRTP*>(value));
+        video.text[video.size] = '\0';
+        n = tevo_snprintf(dst, size, "%s=%s", name, video.text);
         break;
     }
     case Layout::Number: {
