@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
 
 namespace paketlog {
 namespace tool {
@@ -18,12 +17,6 @@ std::string_view decode_packet_text(const Options& options, Workspace& ws, LineT
         decode_paket(ws, line.data(), static_cast<int>(line.size()), packet, length, options.msg_type,
                      options.skip_type);
     return std::string_view(line.data(), ::strnlen(line.data(), line.size()));
-}
-
-std::string decode_packet_line(const Options& options, std::vector<unsigned char>& packet) {
-    static const auto ws = std::make_unique<Workspace>();
-    static const auto line = std::make_unique<LineText>();
-    return std::string(decode_packet_text(options, *ws, *line, packet.data(), packet.size()));
 }
 
 }  // namespace tool

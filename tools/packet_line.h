@@ -4,9 +4,7 @@
 
 #include <array>
 #include <cstddef>
-#include <string>
 #include <string_view>
-#include <vector>
 
 #include "options.h"
 #include "paketlog.h"
@@ -24,9 +22,6 @@ using LineText = std::array<char, kLineCapacity>;
 // bytes, 1 to 65535; the decoders get its length and read no byte past it.
 std::string_view decode_packet_text(const Options& options, Workspace& ws, LineText& line, unsigned char* packet,
                                     std::size_t size);
-
-// The same as a string of its own, through one workspace of the tool's.
-std::string decode_packet_line(const Options& options, std::vector<unsigned char>& packet);
 
 }  // namespace tool
 }  // namespace paketlog

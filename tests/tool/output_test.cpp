@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,8 @@ TEST(JsonText, ControlCharactersAreEscaped) {
 // Every corpus packet (every type, blocks of up to thirteen parameters, unlisted
 // types) cut at every length, and whole with a byte after it.
 TEST(PacketShape, TruncatedFlagAgreesAtEveryCut) {
+    auto ws = std::make_unique<paketlog::Workspace>();
+    auto text = std::make_unique<LineText>();
     for (const testing_support::GoldenEntry& e : testing_support::golden_corpus()) {
         std::vector<unsigned char> whole = e.packet;
         EXPECT_FALSE(packet_truncated(whole.data(), whole.size())) << e.name;
@@ -54,7 +57,7 @@ TEST(PacketShape, TruncatedFlagAgreesAtEveryCut) {
             for (bool testcall : {false, true}) {
                 Options o;
                 o.testcall = testcall;
-                const std::string line = decode_packet_line(o, packet);
+                const std::string_view line = decode_packet_text(o, *ws, *text, packet.data(), n);
                 // "Truncated packet" or "[|eap]" in the operator line, "Пакет обрезан" in the test-call line.
                 const bool said = line.find("Truncated packet") != line.npos || line.find("[|eap]") != line.npos ||
                                   line.find("\xCF\xE0\xEA\xE5\xF2 \xEE\xE1\xF0\xE5\xE7\xE0\xED") != line.npos;
@@ -136,20 +139,6 @@ TEST(PacketFilter, TypesSeancesAndShortPackets) {
 
 namespace {
 
-// Every golden packet's operator and test-call line (8-bit text).
-std::vector<std::string> corpus_lines() {
-    std::vector<std::string> lines;
-    for (const testing_support::GoldenEntry& e : testing_support::golden_corpus()) {
-        std::vector<unsigned char> packet = e.packet;
-        for (bool testcall : {false, true}) {
-            Options o;
-            o.testcall = testcall;
-            lines.push_back(decode_packet_line(o, packet));
-        }
-    }
-    return lines;
-}
-
 std::string every_byte() {
     std::string bytes;
     for (int b = 0; b < 256; ++b) bytes += static_cast<char>(b);
@@ -164,17 +153,6 @@ std::string byte_by_byte(const Cp1251ToUtf8& utf8, const std::string& text) {
 }
 
 }  // namespace
-
-// Runs of ASCII copied at once give what byte after byte gives, on real lines.
-TEST(Utf8Text, AppendOfCorpusLinesMatchesByteByByte) {
-    const Cp1251ToUtf8 utf8;
-    TextBuffer out;
-    for (const std::string& line : corpus_lines()) {
-        out.clear();
-        utf8.append(line, out);
-        ASSERT_EQ(std::string(out.view()), byte_by_byte(utf8, line)) << line;
-    }
-}
 
 TEST(Utf8Text, AppendKeepsWhatTheBufferHeld) {
     const Cp1251ToUtf8 utf8;
@@ -203,26 +181,6 @@ TEST(Utf8Text, AppendOfNothingAddsNothing) {
     TextBuffer out;
     utf8.append("", out);
     EXPECT_TRUE(out.empty());
-}
-
-TEST(JsonText, AppendJsonOfEveryByteMatchesEscapingTheUtf8) {
-    const Cp1251ToUtf8 utf8;
-    for (int b = 0; b < 256; ++b) {
-        const std::string one(1, static_cast<char>(b));
-        TextBuffer out;
-        utf8.append_json(one, out);
-        EXPECT_EQ(std::string(out.view()), json_string(utf8.convert(one))) << b;
-    }
-}
-
-TEST(JsonText, AppendJsonOfCorpusLinesMatchesEscapingTheUtf8) {
-    const Cp1251ToUtf8 utf8;
-    TextBuffer out;
-    for (const std::string& line : corpus_lines()) {
-        out.clear();
-        utf8.append_json(line, out);
-        ASSERT_EQ(std::string(out.view()), json_string(utf8.convert(line))) << line;
-    }
 }
 
 TEST(JsonText, EmptyTextIsTwoQuotes) {
@@ -274,22 +232,3 @@ TEST(Utf8Text, AppendOfEveryByteAtEveryPlaceInAWord) {
     }
 }
 
-// Two workspaces in turn, as two threads would use them: each packet's line
-// is its own, whatever the other workspace decoded meanwhile.
-TEST(PacketLine, WorkspacesInTurnGiveTheLinesOfOne) {
-    std::vector<std::unique_ptr<paketlog::Workspace>> spaces;
-    spaces.push_back(std::make_unique<paketlog::Workspace>());
-    spaces.push_back(std::make_unique<paketlog::Workspace>());
-    auto line = std::make_unique<LineText>();
-    std::size_t turn = 0;
-    for (const testing_support::GoldenEntry& e : testing_support::golden_corpus()) {
-        std::vector<unsigned char> packet = e.packet;
-        for (bool testcall : {false, true}) {
-            Options o;
-            o.testcall = testcall;
-            const std::string one = decode_packet_line(o, packet);
-            const std::string_view text = decode_packet_text(o, *spaces[turn++ % 2], *line, packet.data(), packet.size());
-            ASSERT_EQ(text, one) << e.name;
-        }
-    }
-}
