@@ -14,7 +14,7 @@ cmake -S . -B "$build" -G Ninja -DPAKETLOG_WERROR=ON -DCMAKE_CXX_COMPILER=clang+
 cmake --build "$build" --target test_packet test_tool paketlog_cli paketlog_capture
 export TSAN_OPTIONS="halt_on_error=1 abort_on_error=1 second_deadlock_stack=1"
 "$build/tests/test_packet" --gtest_filter='Threads.*'
-"$build/tools/tests/test_tool" --gtest_filter='ParallelDecode.*:OutputWriter.*'
+"$build/tests/tool/test_tool" --gtest_filter='ParallelDecode.*:OutputWriter.*'
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 for _ in $(seq 400); do cat examples/sample.hex; done >"$work/trace.hex"

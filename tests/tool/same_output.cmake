@@ -3,17 +3,18 @@
 # the exit status must be the same, byte for byte, and the input must have
 # made both lines and reports.
 #
-#   -DTOOL=<program> -DARGS=<a^b> -DJOBS=<n> -DOUTDIR=<dir> -DCASE=<name>
+#   -DTOOL=<program> [-DEMULATOR=<a^b>] -DARGS=<a^b> -DJOBS=<n> -DOUTDIR=<dir> -DCASE=<name>
 cmake_minimum_required(VERSION 3.16)
 
 string(REPLACE "^" ";" args "${ARGS}")
+string(REPLACE "^" ";" emulator "${EMULATOR}")
 set(dir "${OUTDIR}/${CASE}")
 file(MAKE_DIRECTORY "${dir}")
 foreach(jobs 1 ${JOBS})
-  execute_process(COMMAND "${TOOL}" -j ${jobs} ${args}
+  execute_process(COMMAND ${emulator} "${TOOL}" -j ${jobs} ${args}
     OUTPUT_FILE "${dir}/j${jobs}.stdout" ERROR_FILE "${dir}/j${jobs}.stderr" RESULT_VARIABLE rc_${jobs})
   # Both streams into one file: each report stands between the same lines.
-  execute_process(COMMAND "${TOOL}" -j ${jobs} ${args}
+  execute_process(COMMAND ${emulator} "${TOOL}" -j ${jobs} ${args}
     OUTPUT_FILE "${dir}/j${jobs}.both" ERROR_FILE "${dir}/j${jobs}.both")
 endforeach()
 foreach(stream stdout stderr both)
