@@ -274,6 +274,37 @@ TEST(Utf8Text, AppendOfEveryByteAtEveryPlaceInAWord) {
     }
 }
 
+// Letters and plain bytes in every order of sixteen, with all 64 letters,
+// then a tail shorter than sixteen: letters are worked out many at a time.
+namespace {
+
+std::string letters_among_plain() {
+    std::string text;
+    for (unsigned order = 0; order < 0x10000; ++order)
+        for (unsigned k = 0; k < 16; ++k)
+            text += (order >> k & 1) != 0 ? static_cast<char>('a' + (order + k) % 26)
+                                          : static_cast<char>(0xC0 + (order + k) % 64);
+    return text + "\xE0z\xFF";
+}
+
+}  // namespace
+
+TEST(Utf8Text, LettersAmongPlainBytesMatchByteByByte) {
+    const Cp1251ToUtf8 utf8;
+    const std::string text = letters_among_plain();
+    TextBuffer out;
+    utf8.append(text, out);
+    EXPECT_EQ(std::string(out.view()), byte_by_byte(utf8, text));
+}
+
+TEST(JsonText, LettersAmongPlainBytesMatchEscapingTheUtf8) {
+    const Cp1251ToUtf8 utf8;
+    const std::string text = letters_among_plain();
+    TextBuffer out;
+    utf8.append_json(text, out);
+    EXPECT_EQ(std::string(out.view()), json_string(byte_by_byte(utf8, text)));
+}
+
 // Two workspaces in turn, as two threads would use them: each packet's line
 // is its own, whatever the other workspace decoded meanwhile.
 TEST(PacketLine, WorkspacesInTurnGiveTheLinesOfOne) {
