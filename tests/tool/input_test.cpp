@@ -1,10 +1,12 @@
 // What the command reads: its command line and the lines of a hex trace.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <string_view>
 
 #include "hex_trace.h"
 #include "input_files.h"
@@ -175,6 +177,34 @@ TEST(HexTrace, OddDigitsBeforeTheLengthInOneGroup) {
     PacketBytes bytes;
     const HexScan scan = scan_hex_line("00 " + std::string(2 * 65536 + 1, 'a'), bytes);
     EXPECT_EQ(hex_fault_text(scan), "odd number of hex digits at column 4");
+}
+
+// Digits are read thirty-two and sixteen at a time: every byte at every
+// place of a group of 48 digits is read as a digit or refused, as alone.
+TEST(HexTrace, EveryByteAtEveryPlaceOfALongGroup) {
+    const std::string digits = "0123456789abcdefABCDEF";
+    std::string group;
+    for (std::size_t k = 0; k < 48; ++k) group += digits[(k * 7 + 1) % digits.size()];  // not "0x"
+    PacketBytes bytes;
+    for (std::size_t place = 0; place < group.size(); ++place) {
+        for (int b = 0; b < 256; ++b) {
+            const char c = static_cast<char>(b);
+            if (std::string_view(" \t:-#\r\n").find(c) != std::string_view::npos) continue;  // separators, ends
+            std::string line = group;
+            line[place] = c;
+            const HexScan scan = scan_hex_line(line, bytes);
+            if (std::isxdigit(b) == 0) {
+                ASSERT_EQ(scan.kind, HexScan::Kind::Error) << place << ' ' << b;
+                ASSERT_EQ(scan.column, place + 1) << place << ' ' << b;
+                continue;
+            }
+            ASSERT_EQ(scan.kind, HexScan::Kind::Packet) << place << ' ' << b;
+            ASSERT_EQ(scan.size, 24u);
+            const std::size_t at = place / 2;
+            const unsigned expected = static_cast<unsigned>(std::stoul(line.substr(2 * at, 2), nullptr, 16));
+            ASSERT_EQ(bytes[at], expected) << place << ' ' << b;
+        }
+    }
 }
 
 TEST(HexTrace, LastDigitAloneAtTheEndOfTheLine) {
