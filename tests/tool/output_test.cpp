@@ -4,10 +4,12 @@
 // (given a buffer of exactly the packet's size, they must read no further).
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "decimal_text.h"
 #include "endpoint_text.h"
 #include "golden.h"
 #include "hex_print.h"
@@ -303,6 +305,20 @@ TEST(JsonText, LettersAmongPlainBytesMatchEscapingTheUtf8) {
     TextBuffer out;
     utf8.append_json(text, out);
     EXPECT_EQ(std::string(out.view()), json_string(byte_by_byte(utf8, text)));
+}
+
+// Every number from one digit to twenty, at each power of ten and just below it.
+TEST(DecimalText, NumbersAroundEachPowerOfTen) {
+    std::uint64_t power = 1;
+    for (int digits = 1; digits <= 20; ++digits, power *= 10) {
+        for (const std::uint64_t value : {power - 1, power}) {
+            char text[24];
+            char* const end = put_decimal(text, value);
+            EXPECT_EQ(std::string(text, end), std::to_string(value));
+        }
+    }
+    char text[24];
+    EXPECT_EQ(std::string(text, put_decimal(text, UINT64_MAX)), "18446744073709551615");
 }
 
 // Two workspaces in turn, as two threads would use them: each packet's line
