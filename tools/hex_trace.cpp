@@ -159,6 +159,19 @@ HexScan scan_hex_line(std::string_view line, PacketBytes& bytes) {
             i += 16;
             size += 8;
         }
+        // A group that runs to the end of the line with fewer than sixteen
+        // digits left: the last sixteen read at once, the bytes they share
+        // with the ones before written again the same.
+        const std::size_t rest = length - i;
+        if (rest != 0 && rest < 16 && rest % 2 == 0 && i - group >= 16 - rest &&
+            size + rest / 2 <= kMaxPacketLength) {
+            unsigned char last[8];
+            if (sixteen_digits(text + length - 16, last)) {
+                std::memcpy(bytes.data() + size - (16 - rest) / 2, last, sizeof last);
+                i = length;
+                size += rest / 2;
+            }
+        }
         for (;;) {
             const int high = i < length ? hex_value(text[i]) : -1;
             if (high < 0) break;

@@ -140,6 +140,17 @@ void translate(std::string_view text, const Cp1251ToUtf8::Table& table, TextBuff
 #if defined(__SSE2__) && (defined(__GNUC__) || defined(__clang__))
 #define PAKETLOG_LETTERS_SSSE3 1
 
+// 0xFF for each byte of `x` shown as itself: printable ASCII (0x20-0x7E),
+// and in JSON neither '"' nor '\'. As signed bytes, 0x80-0xFF are below 0x20.
+template <bool Json>
+__m128i plain_bytes(__m128i x) {
+    __m128i plain = _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8(0x1F)), _mm_cmplt_epi8(x, _mm_set1_epi8(0x7F)));
+    if (Json)
+        plain = _mm_andnot_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('"')), _mm_cmpeq_epi8(x, _mm_set1_epi8('\\'))), plain);
+    return plain;
+}
+
 // For each mask of eight bytes (bit k set: byte k is plain), the byte
 // shuffle that keeps of their eight (lead, trail) pairs the lead byte of a
 // plain byte and both bytes of a letter, and how many bytes it keeps.
@@ -177,17 +188,14 @@ __attribute__((target("ssse3"))) void translate_letters(std::string_view text, c
     const unsigned char* const end = p + text.size();
     for (; end - p >= 16; p += 16) {
         const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        // As signed bytes, 0x80-0xFF are below 0x20, and the letters 0xC0-0xFF are -64 to -1.
-        __m128i plain = _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8(0x1F)), _mm_cmplt_epi8(x, _mm_set1_epi8(0x7F)));
-        if (Json)
-            plain = _mm_andnot_si128(
-                _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('"')), _mm_cmpeq_epi8(x, _mm_set1_epi8('\\'))), plain);
+        const __m128i plain = plain_bytes<Json>(x);
         const unsigned plain_bits = static_cast<unsigned>(_mm_movemask_epi8(plain));
         if (plain_bits == 0xFFFF) {
             _mm_storeu_si128(reinterpret_cast<__m128i*>(o), x);
             o += 16;
             continue;
         }
+        // As signed bytes, the letters 0xC0-0xFF are -64 to -1.
         const __m128i letter = _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8(-65)), _mm_cmplt_epi8(x, _mm_setzero_si128()));
         const unsigned letter_bits = static_cast<unsigned>(_mm_movemask_epi8(letter));
         // A plain byte leads as itself; a letter leads with 0xD0, or 0xD1 from 0xF0 on.
@@ -207,6 +215,17 @@ __attribute__((target("ssse3"))) void translate_letters(std::string_view text, c
             const __m128i order = _mm_load_si128(reinterpret_cast<const __m128i*>(kCompactions.order[mask]));
             _mm_storeu_si128(reinterpret_cast<__m128i*>(o), _mm_shuffle_epi8(pairs[half], order));
             o += kCompactions.kept[mask];
+        }
+    }
+    // Fewer than sixteen bytes left: when the sixteen that end the text are
+    // all plain, they are copied from where they start (the bytes before
+    // the rest stood for themselves, so are written again the same).
+    if (p != end && text.size() >= 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(end - 16));
+        if (_mm_movemask_epi8(plain_bytes<Json>(x)) == 0xFFFF) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(o - (16 - (end - p))), x);
+            o += end - p;
+            p = end;
         }
     }
     o = translate_bytes<Json>(p, end, table, o);

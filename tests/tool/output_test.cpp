@@ -307,6 +307,38 @@ TEST(JsonText, LettersAmongPlainBytesMatchEscapingTheUtf8) {
     EXPECT_EQ(std::string(out.view()), json_string(byte_by_byte(utf8, text)));
 }
 
+// Plain tails of every length behind letters: the last sixteen bytes, when
+// plain, are copied from further back.
+namespace {
+
+std::string plain_tail(std::size_t length) {
+    std::string tail;
+    for (std::size_t k = 0; k < length; ++k) tail += static_cast<char>('a' + k % 26);
+    return tail;
+}
+
+}  // namespace
+
+TEST(Utf8Text, PlainTailsOfEveryLengthBehindLetters) {
+    const Cp1251ToUtf8 utf8;
+    for (std::size_t tail = 0; tail <= 40; ++tail) {
+        const std::string text = "\xC0\xC1 abc \xE0" + plain_tail(tail);
+        TextBuffer out;
+        utf8.append(text, out);
+        EXPECT_EQ(std::string(out.view()), byte_by_byte(utf8, text)) << tail;
+    }
+}
+
+TEST(JsonText, PlainTailsOfEveryLengthBehindLetters) {
+    const Cp1251ToUtf8 utf8;
+    for (std::size_t tail = 0; tail <= 40; ++tail) {
+        const std::string text = "\xC0\\ \"bc \xE0" + plain_tail(tail);
+        TextBuffer out;
+        utf8.append_json(text, out);
+        EXPECT_EQ(std::string(out.view()), json_string(byte_by_byte(utf8, text))) << tail;
+    }
+}
+
 // Every number from one digit to twenty, at each power of ten and just below it.
 TEST(DecimalText, NumbersAroundEachPowerOfTen) {
     std::uint64_t power = 1;
