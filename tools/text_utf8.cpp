@@ -228,7 +228,7 @@ __attribute__((target("ssse3"))) void translate_letters(std::string_view text, c
             p = end;
         }
     }
-    o = translate_bytes<Json>(p, end, table, o);
+    if (p != end) o = translate_bytes<Json>(p, end, table, o);
     out.commit(static_cast<std::size_t>(o - start));
 }
 
