@@ -4,16 +4,18 @@
 # made both lines and reports.
 #
 #   -DTOOL=<program> -DARGS=<a^b> -DJOBS=<n> -DOUTDIR=<dir> -DCASE=<name>
+#   -DEMULATOR=<a^b>   what runs the program on a cross build (default: nothing)
 cmake_minimum_required(VERSION 3.16)
 
 string(REPLACE "^" ";" args "${ARGS}")
+string(REPLACE "^" ";" emulator "${EMULATOR}")
 set(dir "${OUTDIR}/${CASE}")
 file(MAKE_DIRECTORY "${dir}")
 foreach(jobs 1 ${JOBS})
-  execute_process(COMMAND "${TOOL}" -j ${jobs} ${args}
+  execute_process(COMMAND ${emulator} "${TOOL}" -j ${jobs} ${args}
     OUTPUT_FILE "${dir}/j${jobs}.stdout" ERROR_FILE "${dir}/j${jobs}.stderr" RESULT_VARIABLE rc_${jobs})
   # Both streams into one file: each report stands between the same lines.
-  execute_process(COMMAND "${TOOL}" -j ${jobs} ${args}
+  execute_process(COMMAND ${emulator} "${TOOL}" -j ${jobs} ${args}
     OUTPUT_FILE "${dir}/j${jobs}.both" ERROR_FILE "${dir}/j${jobs}.both")
 endforeach()
 foreach(stream stdout stderr both)
