@@ -1,8 +1,9 @@
 #include "capture_time.h"
 
-#include <array>
 #include <cstring>
 #include <ctime>
+
+#include "decimal_text.h"
 
 namespace paketlog {
 namespace tool {
@@ -18,39 +19,6 @@ const struct {
     {"none", TimeFormat::None},   {"local", TimeFormat::Local}, {"utc", TimeFormat::Utc},
     {"date", TimeFormat::Date},   {"epoch", TimeFormat::Epoch}, {"delta", TimeFormat::Delta},
 };
-
-// "00" to "99".
-constexpr std::array<char, 200> kPairs = [] {
-    std::array<char, 200> pairs{};
-    for (int i = 0; i < 100; ++i) {
-        pairs[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
-        pairs[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
-    }
-    return pairs;
-}();
-
-// `value` in exactly `width` decimal digits, leading zeros kept: two at a time.
-char* put_digits(char* out, std::uint64_t value, int width) {
-    int i = width;
-    for (; i >= 2; i -= 2) {
-        std::memcpy(out + i - 2, &kPairs[static_cast<std::size_t>(2 * (value % 100))], 2);
-        value /= 100;
-    }
-    if (i == 1) out[0] = static_cast<char>('0' + value % 10);
-    return out + width;
-}
-
-// `value` in as many digits as it needs.
-char* put_number(char* out, std::uint64_t value) {
-    char digits[20];
-    int n = 0;
-    do {
-        digits[n++] = static_cast<char>('0' + value % 10);
-        value /= 10;
-    } while (value != 0);
-    while (n > 0) *out++ = digits[--n];
-    return out;
-}
 
 char* put_fraction(char* out, const CaptureTime& t) {
     *out++ = '.';
@@ -164,7 +132,7 @@ std::size_t TimeWriter::write(TimeFormat format, const CaptureTime& time, char* 
     }
     case TimeFormat::Epoch:
         if (time.seconds < 0) *p++ = '-';
-        p = put_fraction(put_number(p, static_cast<std::uint64_t>(time.seconds < 0 ? -time.seconds : time.seconds)),
+        p = put_fraction(put_decimal(p, static_cast<std::uint64_t>(time.seconds < 0 ? -time.seconds : time.seconds)),
                          time);
         break;
     case TimeFormat::Delta: {
@@ -180,7 +148,7 @@ std::size_t TimeWriter::write(TimeFormat format, const CaptureTime& time, char* 
         CaptureTime d;
         d.nanoseconds = static_cast<std::uint32_t>(magnitude % kNano);
         d.digits = time.digits;
-        p = put_fraction(put_number(p, magnitude / kNano), d);
+        p = put_fraction(put_decimal(p, magnitude / kNano), d);
         break;
     }
     }

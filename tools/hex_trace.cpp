@@ -46,22 +46,36 @@ const std::array<unsigned short, 65536> kPairValues = [] {
 // Sixteen hex digits as eight bytes at `out`; false (and `out` written with
 // anything) when any of the characters is no hex digit.
 #if defined(__SSE2__)
-bool sixteen_digits(const char* digits, unsigned char* out) {
-    // As signed bytes, every character outside ASCII is below '0'.
+// The sixteen characters at `digits` as eight 16-bit lanes, each the byte
+// its two digits make; false when any of them is no hex digit.
+inline bool digit_pairs(const char* digits, __m128i& joined) {
+    // As unsigned bytes, a digit is at most 9 above '0', a letter (either
+    // case) at most 5 above 'a': each one minimum and one compare.
     const __m128i text = _mm_loadu_si128(reinterpret_cast<const __m128i*>(digits));
-    const __m128i lower = _mm_or_si128(text, _mm_set1_epi8(0x20));
-    const __m128i digit =
-        _mm_and_si128(_mm_cmpgt_epi8(text, _mm_set1_epi8('0' - 1)), _mm_cmplt_epi8(text, _mm_set1_epi8('9' + 1)));
-    const __m128i letter =
-        _mm_and_si128(_mm_cmpgt_epi8(lower, _mm_set1_epi8('a' - 1)), _mm_cmplt_epi8(lower, _mm_set1_epi8('f' + 1)));
+    const __m128i from_zero = _mm_sub_epi8(text, _mm_set1_epi8('0'));
+    const __m128i from_a = _mm_sub_epi8(_mm_or_si128(text, _mm_set1_epi8(0x20)), _mm_set1_epi8('a'));
+    const __m128i digit = _mm_cmpeq_epi8(_mm_min_epu8(from_zero, _mm_set1_epi8(9)), from_zero);
+    const __m128i letter = _mm_cmpeq_epi8(_mm_min_epu8(from_a, _mm_set1_epi8(5)), from_a);
     if (_mm_movemask_epi8(_mm_or_si128(digit, letter)) != 0xFFFF) return false;
-    const __m128i values = _mm_or_si128(_mm_and_si128(digit, _mm_sub_epi8(text, _mm_set1_epi8('0'))),
-                                        _mm_and_si128(letter, _mm_sub_epi8(lower, _mm_set1_epi8('a' - 10))));
-    // Each 16-bit lane holds a high digit in its low byte and the low digit
-    // after it: the byte they make, then the eight lanes packed to bytes.
-    const __m128i joined = _mm_or_si128(_mm_slli_epi16(_mm_and_si128(values, _mm_set1_epi16(0x00FF)), 4),
-                                        _mm_srli_epi16(values, 8));
+    const __m128i values =
+        _mm_or_si128(_mm_and_si128(digit, from_zero), _mm_and_si128(letter, _mm_add_epi8(from_a, _mm_set1_epi8(10))));
+    // Each 16-bit lane holds a high digit in its low byte and the low digit after it.
+    joined = _mm_or_si128(_mm_slli_epi16(_mm_and_si128(values, _mm_set1_epi16(0x00FF)), 4), _mm_srli_epi16(values, 8));
+    return true;
+}
+
+bool sixteen_digits(const char* digits, unsigned char* out) {
+    __m128i joined;
+    if (!digit_pairs(digits, joined)) return false;
     _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(joined, joined));
+    return true;
+}
+
+// Thirty-two hex digits as sixteen bytes at `out`, the same way.
+bool thirty_two_digits(const char* digits, unsigned char* out) {
+    __m128i first, second;
+    if (!digit_pairs(digits, first) || !digit_pairs(digits + 16, second)) return false;
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(first, second));
     return true;
 }
 #else
@@ -73,6 +87,10 @@ bool sixteen_digits(const char* digits, unsigned char* out) {
         out[k] = static_cast<unsigned char>(value);
     }
     return (all & kNoPair) == 0;
+}
+
+bool thirty_two_digits(const char* digits, unsigned char* out) {
+    return sixteen_digits(digits, out) && sixteen_digits(digits + 16, out + 8);
 }
 #endif
 
@@ -128,13 +146,31 @@ HexScan scan_hex_line(std::string_view line, PacketBytes& bytes) {
         // its end, in that order.
         const std::size_t group = i;
         std::size_t too_long = 0;  // index of the first byte past the limit, 0: none
-        // Eight bytes at a time while all sixteen characters are digits.
-        // The pairs below take the rest one at a time.
+        // Sixteen, then eight bytes at a time while all their characters are
+        // digits. The pairs below take the rest one at a time.
         // A group of one byte (the usual "01 00 80") does not try.
+        while (i + 32 <= length && hex_value(text[i + 2]) >= 0 && size + 16 <= kMaxPacketLength &&
+               thirty_two_digits(text + i, bytes.data() + size)) {
+            i += 32;
+            size += 16;
+        }
         while (i + 16 <= length && hex_value(text[i + 2]) >= 0 && size + 8 <= kMaxPacketLength &&
                sixteen_digits(text + i, bytes.data() + size)) {
             i += 16;
             size += 8;
+        }
+        // A group that runs to the end of the line with fewer than sixteen
+        // digits left: the last sixteen read at once, the bytes they share
+        // with the ones before written again the same.
+        const std::size_t rest = length - i;
+        if (rest != 0 && rest < 16 && rest % 2 == 0 && i - group >= 16 - rest &&
+            size + rest / 2 <= kMaxPacketLength) {
+            unsigned char last[8];
+            if (sixteen_digits(text + length - 16, last)) {
+                std::memcpy(bytes.data() + size - (16 - rest) / 2, last, sizeof last);
+                i = length;
+                size += rest / 2;
+            }
         }
         for (;;) {
             const int high = i < length ? hex_value(text[i]) : -1;

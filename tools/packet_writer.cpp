@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "decimal_text.h"
 #include "endpoint_text.h"
 #include "hex_print.h"
 #include "json_text.h"
@@ -91,15 +92,6 @@ char* put(char* p, const char (&literal)[N]) {
 char* put(char* p, std::string_view text) {
     std::memcpy(p, text.data(), text.size());
     return p + text.size();
-}
-
-// The digits written from the last, in place: no copy of a length known only at run time.
-char* put_decimal(char* p, unsigned long long value) {
-    std::size_t n = 1;
-    for (unsigned long long rest = value; rest >= 10; rest /= 10) ++n;
-    char* d = p + n;
-    do *--d = static_cast<char>('0' + value % 10); while ((value /= 10) != 0);
-    return p + n;
 }
 
 // The longest member names, numbers, time and addresses of one object, without source, name and text.

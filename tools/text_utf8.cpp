@@ -11,7 +11,7 @@
 #include "json_text.h"
 
 #if defined(__SSE2__)
-#include <emmintrin.h>
+#include <tmmintrin.h>
 #endif
 
 namespace paketlog {
@@ -87,6 +87,13 @@ void set_form(Cp1251ToUtf8::Table& table, unsigned char byte, const std::string&
     table.forms[byte] = (bytes & ~(std::uint64_t{0xFF} << 56)) | std::uint64_t{form.size()} << 56;
 }
 
+// The form of `byte` at `o`, a whole word stored; where the form ends.
+inline char* put_form(const Cp1251ToUtf8::Table& table, unsigned char byte, char* o) {
+    const std::uint64_t form = table.forms[byte];
+    store_le(o, form);
+    return o + (form >> 56);
+}
+
 // Whether all eight bytes at `p` are shown as themselves: printable ASCII
 // (0x20-0x7E), and in JSON neither '"' nor '\'. One 64-bit word: with every
 // byte below 0x80 and its top bit set before a subtraction, no byte borrows
@@ -104,71 +111,143 @@ bool eight_as_themselves(const unsigned char* p) {
     return !Json || (none_zero(x ^ ('"' * kOnes)) && none_zero(x ^ ('\\' * kOnes)));
 }
 
-#if defined(__SSE2__)
-// Whether all sixteen bytes at `p` are shown as themselves (see below).
-// One bit for each of the sixteen bytes at `p`: set when it is shown as itself (see below).
+// Copies `text` to `out` through `table`: eight bytes at once while all of
+// them stand for themselves, every other byte as its form (a whole word
+// stored, its length counted). A form is at most seven bytes long, so the
+// room of seven a byte and one more word holds every word stored.
 template <bool Json>
-unsigned sixteen_as_themselves(__m128i x) {
-    // As signed bytes, 0x80-0xFF are below 0x20.
-    __m128i plain = _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8(0x1F)), _mm_cmplt_epi8(x, _mm_set1_epi8(0x7F)));
-    if (Json)
-        plain = _mm_andnot_si128(
-            _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('"')), _mm_cmpeq_epi8(x, _mm_set1_epi8('\\'))), plain);
-    return static_cast<unsigned>(_mm_movemask_epi8(plain));
-}
-#endif
-
-// Copies `text` to `out` through `table`: sixteen (with SSE2) or eight
-// bytes at once while all of them stand for themselves, every other byte as
-// its form (a whole word stored, its length counted). A form is at most
-// seven bytes long, so the room of seven a byte and one more word holds
-// every word stored, and sixteen more every run of plain bytes.
-template <bool Json>
-void translate(std::string_view text, const Cp1251ToUtf8::Table& table, TextBuffer& out) {
-    char* const start = out.room(text.size() * 7 + 16);
-    char* o = start;
-    const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
-    const unsigned char* const end = p + text.size();
-    const auto one = [&](unsigned char byte) {
-        const std::uint64_t form = table.forms[byte];
-        store_le(o, form);
-        o += form >> 56;
-    };
-#if defined(__SSE2__)
-    alignas(16) unsigned char block[32] = {};  // sixteen bytes, then room to copy a run from anywhere in them
-    for (; end - p >= 16; p += 16) {
-        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const unsigned plain = sixteen_as_themselves<Json>(x);
-        if (plain == 0xFFFF) {
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(o), x);
-            o += 16;
-            continue;
-        }
-        // Runs of plain bytes at once, every other byte as its form.
-        _mm_store_si128(reinterpret_cast<__m128i*>(block), x);
-        for (unsigned k = 0; k < 16;) {
-            if ((plain >> k & 1) != 0) {
-                const unsigned run = static_cast<unsigned>(__builtin_ctz(~plain >> k));  // ~plain: bit 16 set
-                std::memcpy(o, block + k, 16);
-                o += run;
-                k += run;
-            } else {
-                one(p[k++]);
-            }
-        }
-    }
-#endif
+char* translate_bytes(const unsigned char* p, const unsigned char* end, const Cp1251ToUtf8::Table& table, char* o) {
     for (; end - p >= 8; p += 8) {
         if (eight_as_themselves<Json>(p)) {
             std::memcpy(o, p, 8);
             o += 8;
         } else {
-            for (int k = 0; k < 8; ++k) one(p[k]);
+            for (int k = 0; k < 8; ++k) o = put_form(table, p[k], o);
         }
     }
-    for (; p != end; ++p) one(*p);
+    for (; p != end; ++p) o = put_form(table, *p, o);
+    return o;
+}
+
+template <bool Json>
+void translate(std::string_view text, const Cp1251ToUtf8::Table& table, TextBuffer& out) {
+    char* const start = out.room(text.size() * 7 + 16);
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
+    const char* const o = translate_bytes<Json>(p, p + text.size(), table, start);
     out.commit(static_cast<std::size_t>(o - start));
 }
+
+#if defined(__SSE2__) && (defined(__GNUC__) || defined(__clang__))
+#define PAKETLOG_LETTERS_SSSE3 1
+
+// 0xFF for each byte of `x` shown as itself: printable ASCII (0x20-0x7E),
+// and in JSON neither '"' nor '\'. As signed bytes, 0x80-0xFF are below 0x20.
+template <bool Json>
+__m128i plain_bytes(__m128i x) {
+    __m128i plain = _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8(0x1F)), _mm_cmplt_epi8(x, _mm_set1_epi8(0x7F)));
+    if (Json)
+        plain = _mm_andnot_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('"')), _mm_cmpeq_epi8(x, _mm_set1_epi8('\\'))), plain);
+    return plain;
+}
+
+// For each mask of eight bytes (bit k set: byte k is plain), the byte
+// shuffle that keeps of their eight (lead, trail) pairs the lead byte of a
+// plain byte and both bytes of a letter, and how many bytes it keeps.
+struct Compactions {
+    alignas(16) unsigned char order[256][16];
+    unsigned char kept[256];
+};
+
+constexpr Compactions kCompactions = [] {
+    Compactions c{};
+    for (int mask = 0; mask < 256; ++mask) {
+        int n = 0;
+        for (int k = 0; k < 8; ++k) {
+            c.order[mask][n++] = static_cast<unsigned char>(2 * k);
+            if ((mask >> k & 1) == 0) c.order[mask][n++] = static_cast<unsigned char>(2 * k + 1);
+        }
+        c.kept[mask] = static_cast<unsigned char>(n);
+        while (n < 16) c.order[mask][n++] = 0x80;  // a zero byte, past the length kept
+    }
+    return c;
+}();
+
+// As translate(), with the letters А-я (0xC0-0xFF, U+0410-U+044F: 0xD0 or
+// 0xD1 and a trail byte each) worked out sixteen at a time among plain
+// bytes, by the rule rather than the table: Russian text takes turns between
+// letters and plain bytes every few bytes. Sixteen plain bytes are copied at
+// once; eight bytes with any other byte, and the last fifteen or fewer, as
+// translate() does.
+template <bool Json>
+__attribute__((target("ssse3"))) void translate_letters(std::string_view text, const Cp1251ToUtf8::Table& table,
+                                                        TextBuffer& out) {
+    char* const start = out.room(text.size() * 7 + 16);
+    char* o = start;
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
+    const unsigned char* const end = p + text.size();
+    for (; end - p >= 16; p += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i plain = plain_bytes<Json>(x);
+        const unsigned plain_bits = static_cast<unsigned>(_mm_movemask_epi8(plain));
+        if (plain_bits == 0xFFFF) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(o), x);
+            o += 16;
+            continue;
+        }
+        // As signed bytes, the letters 0xC0-0xFF are -64 to -1.
+        const __m128i letter = _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8(-65)), _mm_cmplt_epi8(x, _mm_setzero_si128()));
+        const unsigned letter_bits = static_cast<unsigned>(_mm_movemask_epi8(letter));
+        // A plain byte leads as itself; a letter leads with 0xD0, or 0xD1 from 0xF0 on.
+        const __m128i from_f0 = _mm_cmpgt_epi8(x, _mm_set1_epi8(-17));
+        const __m128i lead = _mm_or_si128(_mm_and_si128(plain, x),
+                                          _mm_andnot_si128(plain, _mm_sub_epi8(_mm_set1_epi8(static_cast<char>(0xD0)), from_f0)));
+        const __m128i trail =
+            _mm_or_si128(_mm_and_si128(_mm_add_epi8(x, _mm_set1_epi8(0x10)), _mm_set1_epi8(0x3F)),
+                         _mm_set1_epi8(static_cast<char>(0x80)));
+        const __m128i pairs[2] = {_mm_unpacklo_epi8(lead, trail), _mm_unpackhi_epi8(lead, trail)};
+        for (unsigned half = 0; half < 2; ++half) {
+            const unsigned mask = plain_bits >> (8 * half) & 0xFF;
+            if (((plain_bits | letter_bits) >> (8 * half) & 0xFF) != 0xFF) {
+                for (unsigned k = 0; k < 8; ++k) o = put_form(table, p[8 * half + k], o);
+                continue;
+            }
+            const __m128i order = _mm_load_si128(reinterpret_cast<const __m128i*>(kCompactions.order[mask]));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(o), _mm_shuffle_epi8(pairs[half], order));
+            o += kCompactions.kept[mask];
+        }
+    }
+    // Fewer than sixteen bytes left: when the sixteen that end the text are
+    // all plain, they are copied from where they start (the bytes before
+    // the rest stood for themselves, so are written again the same).
+    if (p != end && text.size() >= 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(end - 16));
+        if (_mm_movemask_epi8(plain_bytes<Json>(x)) == 0xFFFF) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(o - (16 - (end - p))), x);
+            o += end - p;
+            p = end;
+        }
+    }
+    if (p != end) o = translate_bytes<Json>(p, end, table, o);
+    out.commit(static_cast<std::size_t>(o - start));
+}
+
+bool has_ssse3() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("ssse3");
+}
+
+// Whether every letter А-я has in `table` the form the rule above gives it
+// (on x86, little-endian: the lead byte lowest).
+bool letters_by_rule(const Cp1251ToUtf8::Table& table) {
+    for (unsigned b = 0xC0; b <= 0xFF; ++b) {
+        const std::uint64_t lead = b >= 0xF0 ? 0xD1 : 0xD0;
+        const std::uint64_t trail = 0x80 | ((b + 0x10) & 0x3F);
+        if (table.forms[b] != (lead | trail << 8 | std::uint64_t{2} << 56)) return false;
+    }
+    return true;
+}
+#endif
 
 }  // namespace
 
@@ -189,15 +268,25 @@ Cp1251ToUtf8::Cp1251ToUtf8() {
         const std::string quoted = json_string(text);
         set_form(json_, byte, quoted.substr(1, quoted.size() - 2));
     }
+#if defined(PAKETLOG_LETTERS_SSSE3)
+    letters_ = has_ssse3() && letters_by_rule(shown_) && letters_by_rule(json_);
+#endif
 }
 
 void Cp1251ToUtf8::append(std::string_view text, TextBuffer& out) const {
+#if defined(PAKETLOG_LETTERS_SSSE3)
+    if (letters_) return translate_letters<false>(text, shown_, out);
+#endif
     translate<false>(text, shown_, out);
 }
 
 void Cp1251ToUtf8::append_json(std::string_view text, TextBuffer& out) const {
     out.push_back('"');
-    translate<true>(text, json_, out);
+#if defined(PAKETLOG_LETTERS_SSSE3)
+    if (letters_) translate_letters<true>(text, json_, out);
+    else
+#endif
+        translate<true>(text, json_, out);
     out.push_back('"');
 }
 

@@ -1,10 +1,12 @@
 // What the command reads: its command line and the lines of a hex trace.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <string_view>
 
 #include "hex_trace.h"
 #include "input_files.h"
@@ -175,6 +177,55 @@ TEST(HexTrace, OddDigitsBeforeTheLengthInOneGroup) {
     PacketBytes bytes;
     const HexScan scan = scan_hex_line("00 " + std::string(2 * 65536 + 1, 'a'), bytes);
     EXPECT_EQ(hex_fault_text(scan), "odd number of hex digits at column 4");
+}
+
+// Digits are read thirty-two and sixteen at a time, and a group's last
+// ones that end the line sixteen at once from further back: every byte at
+// every place of groups of such lengths is read as a digit or refused, as
+// alone.
+TEST(HexTrace, EveryByteAtEveryPlaceOfLongGroups) {
+    const std::string digits = "0123456789abcdefABCDEF";
+    PacketBytes bytes;
+    for (const std::size_t length : {48u, 46u, 40u, 34u, 18u, 16u, 14u}) {
+        std::string group;
+        for (std::size_t k = 0; k < length; ++k) group += digits[(k * 7 + 1) % digits.size()];  // not "0x"
+        for (std::size_t place = 0; place < group.size(); ++place) {
+            for (int b = 0; b < 256; ++b) {
+                const char c = static_cast<char>(b);
+                if (std::string_view(" \t:-#\r\n").find(c) != std::string_view::npos) continue;  // separators, ends
+                std::string line = group;
+                line[place] = c;
+                const HexScan scan = scan_hex_line(line, bytes);
+                if (std::isxdigit(b) == 0) {
+                    ASSERT_EQ(scan.kind, HexScan::Kind::Error) << length << ' ' << place << ' ' << b;
+                    ASSERT_EQ(scan.column, place + 1) << length << ' ' << place << ' ' << b;
+                    continue;
+                }
+                ASSERT_EQ(scan.kind, HexScan::Kind::Packet) << length << ' ' << place << ' ' << b;
+                ASSERT_EQ(scan.size, length / 2);
+                for (std::size_t at = 0; at < length / 2; ++at)
+                    ASSERT_EQ(bytes[at], std::stoul(line.substr(2 * at, 2), nullptr, 16)) << length << ' ' << place;
+            }
+        }
+    }
+}
+
+// Groups of every length up to 70 digits that end the line: odd ones
+// refused at their start, even ones read whole.
+TEST(HexTrace, GroupsOfEveryLengthEndingTheLine) {
+    PacketBytes bytes;
+    for (std::size_t length = 1; length <= 70; ++length) {
+        std::string group;
+        for (std::size_t k = 0; k < length; ++k) group += "0123456789abcdef"[(k * 5 + 3) % 16];
+        const HexScan scan = scan_hex_line("01 " + group, bytes);
+        if (length % 2 != 0) {
+            EXPECT_EQ(hex_fault_text(scan), "odd number of hex digits at column 4") << length;
+            continue;
+        }
+        ASSERT_EQ(scan.size, 1 + length / 2) << length;
+        for (std::size_t at = 0; at < length / 2; ++at)
+            ASSERT_EQ(bytes[1 + at], std::stoul(group.substr(2 * at, 2), nullptr, 16)) << length << ' ' << at;
+    }
 }
 
 TEST(HexTrace, LastDigitAloneAtTheEndOfTheLine) {

@@ -4,11 +4,13 @@
 // (given a buffer of exactly the packet's size, they must read no further).
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "decimal_text.h"
 #include "endpoint_text.h"
 #include "golden.h"
 #include "hex_print.h"
@@ -232,3 +234,79 @@ TEST(Utf8Text, AppendOfEveryByteAtEveryPlaceInAWord) {
     }
 }
 
+// Letters and plain bytes in every order of sixteen, with all 64 letters,
+// then a tail shorter than sixteen: letters are worked out many at a time.
+namespace {
+
+std::string letters_among_plain() {
+    std::string text;
+    for (unsigned order = 0; order < 0x10000; ++order)
+        for (unsigned k = 0; k < 16; ++k)
+            text += (order >> k & 1) != 0 ? static_cast<char>('a' + (order + k) % 26)
+                                          : static_cast<char>(0xC0 + (order + k) % 64);
+    return text + "\xE0z\xFF";
+}
+
+}  // namespace
+
+TEST(Utf8Text, LettersAmongPlainBytesMatchByteByByte) {
+    const Cp1251ToUtf8 utf8;
+    const std::string text = letters_among_plain();
+    TextBuffer out;
+    utf8.append(text, out);
+    EXPECT_EQ(std::string(out.view()), byte_by_byte(utf8, text));
+}
+
+TEST(JsonText, LettersAmongPlainBytesMatchEscapingTheUtf8) {
+    const Cp1251ToUtf8 utf8;
+    const std::string text = letters_among_plain();
+    TextBuffer out;
+    utf8.append_json(text, out);
+    EXPECT_EQ(std::string(out.view()), json_string(byte_by_byte(utf8, text)));
+}
+
+// Plain tails of every length behind letters: the last sixteen bytes, when
+// plain, are copied from further back.
+namespace {
+
+std::string plain_tail(std::size_t length) {
+    std::string tail;
+    for (std::size_t k = 0; k < length; ++k) tail += static_cast<char>('a' + k % 26);
+    return tail;
+}
+
+}  // namespace
+
+TEST(Utf8Text, PlainTailsOfEveryLengthBehindLetters) {
+    const Cp1251ToUtf8 utf8;
+    for (std::size_t tail = 0; tail <= 40; ++tail) {
+        const std::string text = "\xC0\xC1 abc \xE0" + plain_tail(tail);
+        TextBuffer out;
+        utf8.append(text, out);
+        EXPECT_EQ(std::string(out.view()), byte_by_byte(utf8, text)) << tail;
+    }
+}
+
+TEST(JsonText, PlainTailsOfEveryLengthBehindLetters) {
+    const Cp1251ToUtf8 utf8;
+    for (std::size_t tail = 0; tail <= 40; ++tail) {
+        const std::string text = "\xC0\\ \"bc \xE0" + plain_tail(tail);
+        TextBuffer out;
+        utf8.append_json(text, out);
+        EXPECT_EQ(std::string(out.view()), json_string(byte_by_byte(utf8, text))) << tail;
+    }
+}
+
+// Every number from one digit to twenty, at each power of ten and just below it.
+TEST(DecimalText, NumbersAroundEachPowerOfTen) {
+    std::uint64_t power = 1;
+    for (int digits = 1; digits <= 20; ++digits, power *= 10) {
+        for (const std::uint64_t value : {power - 1, power}) {
+            char text[24];
+            char* const end = put_decimal(text, value);
+            EXPECT_EQ(std::string(text, end), std::to_string(value));
+        }
+    }
+    char text[24];
+    EXPECT_EQ(std::string(text, put_decimal(text, UINT64_MAX)), "18446744073709551615");
+}

@@ -3,7 +3,8 @@
 # the exit status must be the same, byte for byte, and the input must have
 # made both lines and reports.
 #
-#   -DTOOL=<program> [-DEMULATOR=<a^b>] -DARGS=<a^b> -DJOBS=<n> -DOUTDIR=<dir> -DCASE=<name>
+#   -DTOOL=<program> -DARGS=<a^b> -DJOBS=<n> -DOUTDIR=<dir> -DCASE=<name>
+#   -DEMULATOR=<a^b>   what runs the program on a cross build (default: nothing)
 cmake_minimum_required(VERSION 3.16)
 
 string(REPLACE "^" ";" args "${ARGS}")
