@@ -82,26 +82,6 @@ TEST(CaptureTime, IsoDatesAcrossTheCalendar) {
     for (const auto& c : cases) EXPECT_EQ(iso(c.seconds, c.nanoseconds, c.digits), c.want) << c.seconds;
 }
 
-TEST(CaptureTime, EveryFormat) {
-    const Zone zone("EET-2");
-    const CaptureTime t = normal_time(1709285400, 250001, 6);
-    const struct {
-        TimeFormat format;
-        const char* want;
-    } cases[] = {
-        {TimeFormat::None, ""},
-        {TimeFormat::Local, "11:30:00.250001"},
-        {TimeFormat::Utc, "09:30:00.250001Z"},
-        {TimeFormat::Date, "2024-03-01 11:30:00.250001"},
-        {TimeFormat::Epoch, "1709285400.250001"},
-        {TimeFormat::Delta, "0.000000"},  // the first packet
-    };
-    for (const auto& c : cases) {
-        TimeWriter writer;
-        EXPECT_EQ(shown(writer, c.format, t), c.want) << static_cast<int>(c.format);
-    }
-}
-
 TEST(CaptureTime, DeltaSinceThePreviousPacketEvenBackwards) {
     TimeWriter writer;
     shown(writer, TimeFormat::Delta, normal_time(100, 900000000, 9));

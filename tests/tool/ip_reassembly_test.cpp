@@ -57,15 +57,6 @@ std::vector<Shown> shown(const std::vector<Reassembler::GivenUp>& lost) {
     return out;
 }
 
-// Bytes 0 to 23 of a datagram of 40 in frame 1, then 16 to 23 with byte 20 changed in frame 2.
-void overlap_differently(Reassembler& r, const Bytes& d) {
-    Bytes other = d;
-    other[20] ^= 0xFF;
-    Bytes whole;
-    r.add(piece_of(d, 0, 24), 1, whole);
-    r.add(piece_of(other, 16, 8), 2, whole);
-}
-
 // Pieces of 8 bytes covering `size` bytes, in order.
 std::vector<std::pair<std::size_t, std::size_t>> eights(std::size_t size) {
     std::vector<std::pair<std::size_t, std::size_t>> pieces;
@@ -86,30 +77,6 @@ std::vector<Reassembler::GivenUp> given_up_after(std::size_t count, std::pair<st
 }
 
 }  // namespace
-
-TEST(Reassembly, OverlapWithTheSameBytesComesTogether) {
-    Reassembler r;
-    const Bytes d = datagram_of(40);
-    const Fed fed = feed(r, d, {{0, 24}, {8, 24}, {32, 8}});
-    EXPECT_EQ(fed.completed, 1u);
-    EXPECT_EQ(fed.whole, d);
-}
-
-TEST(Reassembly, OverlapWithDifferentBytesIsRefusedAtThatPiece) {
-    Reassembler r;
-    overlap_differently(r, datagram_of(40));
-    EXPECT_EQ(shown(r.given_up(false)), std::vector<Shown>{Shown(Why::Overlap, 2, 1, 24, 0)});
-}
-
-TEST(Reassembly, PiecesOfARefusedDatagramAreDroppedUnreported) {
-    Reassembler r;
-    const Bytes d = datagram_of(40);
-    overlap_differently(r, d);
-    r.given_up(false);
-    Bytes whole;
-    EXPECT_FALSE(r.add(piece_of(d, 24, 16), 3, whole));
-    EXPECT_TRUE(r.given_up(true).empty());
-}
 
 TEST(Reassembly, DuplicatesAndReverseOrderComeTogetherOnce) {
     Reassembler r;
@@ -163,14 +130,6 @@ TEST(Reassembly, ThousandPiecesInAnyOrderComeTogether) {
     std::shuffle(pieces.begin(), pieces.end(), std::mt19937(7));
     const Fed fed = feed(r, d, pieces);
     EXPECT_EQ(fed.whole, d);
-}
-
-TEST(Reassembly, OnePiecePastThePieceLimitIsRefused) {
-    Reassembler r;
-    const Bytes d = datagram_of(8 * Reassembler::kMaxPieces + 8);
-    feed(r, d, eights(d.size()));
-    EXPECT_EQ(shown(r.given_up(true)), std::vector<Shown>{Shown(Why::TooManyPieces, Reassembler::kMaxPieces + 1, 1,
-                                              8 * Reassembler::kMaxPieces, d.size())});
 }
 
 // Repeats bring no bytes and do not count towards the limit.

@@ -110,10 +110,6 @@ TEST(ParallelDecode, EmptyInputWritesNothing) {
     for (unsigned jobs = 1; jobs <= 4; ++jobs) EXPECT_EQ(run_jobs(jobs, 0), "") << jobs << " jobs";
 }
 
-TEST(ParallelDecode, FewerBatchesThanWorkers) {
-    EXPECT_EQ(run_jobs(4, 15), expected_text(15));
-}
-
 // However slow the writer, no more batches are read than circulate.
 TEST(ParallelDecode, BatchesInFlightStayBounded) {
     std::atomic<int> unwritten{0};
@@ -196,11 +192,6 @@ TEST(ParallelDecode, ExceptionInTheWriterIsThrownToTheCaller) {
                  std::runtime_error);
 }
 
-TEST(ParallelDecode, DefaultJobsBetweenOneAndTheCap) {
-    EXPECT_GE(default_jobs(), 1u);
-    EXPECT_LE(default_jobs(), kMaxDefaultJobs);
-}
-
 TEST(OutputWriter, LinesWaitUntilTheBufferIsFull) {
     SharedFile file;
     OutputWriter writer(file.fd(), file.fd(), false, 16);
@@ -239,12 +230,6 @@ TEST(OutputWriter, LargeBatchBehindPendingLinesKeepsItsPlace) {
         writer.write(std::string(40, 'c') + "\n");
     }
     EXPECT_EQ(file.text(), "a\n" + std::string(40, 'b') + "\n" + std::string(40, 'c') + "\n");
-}
-
-TEST(OutputWriter, WhatIsLeftGoesOutAtTheEnd) {
-    SharedFile file;
-    { OutputWriter(file.fd(), file.fd()).write("last\n"); }
-    EXPECT_EQ(file.text(), "last\n");
 }
 
 TEST(OutputWriter, FailedWriteIsKept) {
