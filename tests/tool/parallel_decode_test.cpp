@@ -12,7 +12,6 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "output_writer.h"
 #include "parallel_decode.h"
@@ -82,14 +81,14 @@ std::string expected_text(unsigned long long count) {
     return text;
 }
 
-std::string run_jobs(unsigned jobs, unsigned long long count, std::size_t in_flight = 0) {
+std::string run_jobs(unsigned jobs, unsigned long long count) {
     SharedFile file;
     {
         OutputWriter writer(file.fd(), file.fd());
         FakeInput input{count, 10};
         decode_in_parallel(
             jobs, [&](Batch& b) { return input.read(b); }, [](unsigned, Batch& b) { fake_decode(b); },
-            [&](const Batch& b) { b.write_to(writer); }, in_flight);
+            [&](const Batch& b) { b.write_to(writer); });
     }
     return file.text();
 }
