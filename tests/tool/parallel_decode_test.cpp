@@ -191,6 +191,11 @@ TEST(ParallelDecode, ExceptionInTheWriterIsThrownToTheCaller) {
                  std::runtime_error);
 }
 
+TEST(ParallelDecode, DefaultJobsBetweenOneAndTheCap) {
+    EXPECT_GE(default_jobs(), 1u);
+    EXPECT_LE(default_jobs(), kMaxDefaultJobs);
+}
+
 TEST(OutputWriter, LinesWaitUntilTheBufferIsFull) {
     SharedFile file;
     OutputWriter writer(file.fd(), file.fd(), false, 16);
