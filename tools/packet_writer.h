@@ -34,7 +34,7 @@ struct LineFormat {
     Cp1251ToUtf8 utf8;
     std::array<std::string, 256> names;       // each type's name as printed, UTF-8; "" when unlisted
     // The JSON members a type brings, ready to copy: `,"type":N` and, when
-    // listed, `,"name":"NAME"` (size 0 when not).
+    // listed, `,"name":"NAME"` ("" when not).
     struct JsonMember {
         char text[16] = {};  // copied whole: the room holds it
         unsigned char size = 0;
