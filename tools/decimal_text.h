@@ -43,6 +43,13 @@ int width_of(Unsigned value) {
     return value >= 10 ? n + 1 : n;
 }
 
+// The same for 32 bits, by halving the range of widths at each compare.
+inline int width_of(std::uint32_t v) {
+    if (v < 10000) return v < 100 ? (v < 10 ? 1 : 2) : (v < 1000 ? 3 : 4);
+    if (v < 100000000) return v < 1000000 ? (v < 100000 ? 5 : 6) : (v < 10000000 ? 7 : 8);
+    return v < 1000000000 ? 9 : 10;
+}
+
 // How many decimal digits `value` has (1 for 0).
 inline int decimal_width(std::uint64_t value) {
     return value <= 0xFFFFFFFFu ? width_of(static_cast<std::uint32_t>(value)) : width_of(value);

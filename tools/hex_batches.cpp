@@ -28,8 +28,11 @@ bool HexBatchReader::read(Batch& batch) {
         }
         if (batch.input.empty()) batch.first = lines_.number();
         const std::uint32_t size = next == LineReader::Next::TooLong ? kTooLong : static_cast<std::uint32_t>(text.size());
-        batch.input.append(reinterpret_cast<const char*>(&size), sizeof size);
-        if (size != kTooLong) batch.input.append(text);
+        const std::size_t kept = size == kTooLong ? 0 : text.size();
+        char* const to = batch.input.room(sizeof size + kept);
+        std::memcpy(to, &size, sizeof size);
+        if (kept != 0) std::memcpy(to + sizeof size, text.data(), kept);
+        batch.input.commit(sizeof size + kept);
     }
     return !batch.input.empty();
 }

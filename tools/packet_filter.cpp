@@ -60,7 +60,7 @@ std::string PacketFilter::set(const Options& options) {
     return "";
 }
 
-bool PacketFilter::keeps(const unsigned char* packet, std::size_t length, bool part) const {
+bool PacketFilter::keeps_asked(const unsigned char* packet, std::size_t length, bool part) const {
     if (!types_.empty()) {
         const int type = packet_type(packet, length);
         if (type < 0 ? !part : std::find(types_.begin(), types_.end(), type) == types_.end()) return false;

@@ -30,9 +30,13 @@ public:
     // Whether the packet is one to show. A packet too short to hold a field
     // asked for is not, unless `part` says the bytes are only the start of a
     // datagram that never came together: then only the fields present count.
-    bool keeps(const unsigned char* packet, std::size_t length, bool part = false) const;
+    bool keeps(const unsigned char* packet, std::size_t length, bool part = false) const {
+        return (types_.empty() && seances_.empty()) || keeps_asked(packet, length, part);
+    }
 
 private:
+    bool keeps_asked(const unsigned char* packet, std::size_t length, bool part) const;
+
     std::vector<int> types_;
     std::vector<std::uint32_t> seances_;
 };

@@ -11,6 +11,12 @@
 namespace paketlog {
 namespace tool {
 
+namespace {
+
+constexpr char kJsonType[] = ",\"type\":";
+
+}  // namespace
+
 LineFormat::LineFormat(const Options& o) : options(o), incoming(o), outgoing(o) {
     incoming.msg_type = 1;
     incoming.incoming = true;
@@ -18,7 +24,11 @@ LineFormat::LineFormat(const Options& o) : options(o), incoming(o), outgoing(o) 
     outgoing.incoming = false;
     for (std::size_t type = 0; type < names.size(); ++type) {
         names[type] = utf8.convert(packet_type_name(static_cast<int>(type), o.testcall));
-        json_names[type] = json_string(names[type]);
+        if (!names[type].empty()) json_names[type] = ",\"name\":" + json_string(names[type]);
+        JsonMember& member = json_types[type];
+        char* const end = put_decimal(member.text + sizeof kJsonType - 1, type);
+        std::memcpy(member.text, kJsonType, sizeof kJsonType - 1);
+        member.size = static_cast<unsigned char>(end - member.text);
     }
 }
 
@@ -102,9 +112,9 @@ constexpr std::size_t kJsonHeadSize = 512;
 void PacketWriter::write_json(const unsigned char* packet, std::size_t size, std::string_view text,
                               std::string_view json_source, unsigned long line, const CaptureFacts* capture,
                               bool by_port, bool in, TextBuffer& out) {
-    const PacketFacts facts = packet_facts(format_, packet, size);
-    const std::string_view name = capture != nullptr && facts.listed
-                                      ? std::string_view(format_.json_names[static_cast<std::size_t>(facts.type)])
+    const int type = packet_type(packet, size);
+    const std::string_view name = capture != nullptr && type >= 0
+                                      ? std::string_view(format_.json_names[static_cast<std::size_t>(type)])
                                       : std::string_view();
     char* const start = out.room(json_source.size() + name.size() + kJsonHeadSize);
     char* p = put(start, json_source);
@@ -123,12 +133,20 @@ void PacketWriter::write_json(const unsigned char* packet, std::size_t size, std
         p = put_decimal(put(p, ",\"line\":"), line);
     }
     p = put_decimal(put(p, ",\"length\":"), size);
-    p = put(p, ",\"type\":");
-    p = facts.type < 0 ? put(p, "null") : put_decimal(p, static_cast<unsigned>(facts.type));
-    if (!name.empty()) p = put(put(p, ",\"name\":"), name);
-    if (capture != nullptr && facts.seance >= 0)
-        p = put_decimal(put(p, ",\"seance\":"), static_cast<unsigned long long>(facts.seance));
-    p = facts.truncated ? put(p, ",\"truncated\":true,\"text\":") : put(p, ",\"truncated\":false,\"text\":");
+    if (type < 0) {
+        p = put(p, ",\"type\":null");
+    } else {
+        const LineFormat::JsonMember& member = format_.json_types[static_cast<std::size_t>(type)];
+        std::memcpy(p, member.text, sizeof member.text);
+        p += member.size;
+    }
+    if (!name.empty()) {
+        p = put(p, name);
+        const std::int64_t seance = packet_seance(packet, size);
+        if (seance >= 0) p = put_decimal(put(p, ",\"seance\":"), static_cast<unsigned long long>(seance));
+    }
+    p = packet_truncated(packet, size) ? put(p, ",\"truncated\":true,\"text\":")
+                                       : put(p, ",\"truncated\":false,\"text\":");
     out.commit(static_cast<std::size_t>(p - start));
     format_.utf8.append_json(text, out);
     if (format_.options.hex_dump) {

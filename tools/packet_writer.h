@@ -33,7 +33,14 @@ struct LineFormat {
     Options outgoing;
     Cp1251ToUtf8 utf8;
     std::array<std::string, 256> names;       // each type's name as printed, UTF-8; "" when unlisted
-    std::array<std::string, 256> json_names;  // the same as JSON strings
+    // The JSON members a type brings, ready to copy: `,"type":N` and, when
+    // listed, `,"name":"NAME"` ("" when not).
+    struct JsonMember {
+        char text[16] = {};  // copied whole: the room holds it
+        unsigned char size = 0;
+    };
+    std::array<JsonMember, 256> json_types;
+    std::array<std::string, 256> json_names;
     PacketFilter filter;                      // --type and --seance
 };
 

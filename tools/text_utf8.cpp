@@ -206,6 +206,16 @@ __attribute__((target("ssse3"))) void translate_letters(std::string_view text, c
             _mm_or_si128(_mm_and_si128(_mm_add_epi8(x, _mm_set1_epi8(0x10)), _mm_set1_epi8(0x3F)),
                          _mm_set1_epi8(static_cast<char>(0x80)));
         const __m128i pairs[2] = {_mm_unpacklo_epi8(lead, trail), _mm_unpackhi_epi8(lead, trail)};
+        if ((plain_bits | letter_bits) == 0xFFFF) {  // plain bytes and letters only: both halves by their shuffles
+            const unsigned low = plain_bits & 0xFF, high = plain_bits >> 8;
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(o),
+                             _mm_shuffle_epi8(pairs[0], _mm_load_si128(reinterpret_cast<const __m128i*>(kCompactions.order[low]))));
+            o += kCompactions.kept[low];
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(o),
+                             _mm_shuffle_epi8(pairs[1], _mm_load_si128(reinterpret_cast<const __m128i*>(kCompactions.order[high]))));
+            o += kCompactions.kept[high];
+            continue;
+        }
         for (unsigned half = 0; half < 2; ++half) {
             const unsigned mask = plain_bits >> (8 * half) & 0xFF;
             if (((plain_bits | letter_bits) >> (8 * half) & 0xFF) != 0xFF) {
