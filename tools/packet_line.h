@@ -2,8 +2,10 @@
 #ifndef PAKETLOG_TOOLS_PACKET_LINE_H
 #define PAKETLOG_TOOLS_PACKET_LINE_H
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
+#include <cstring>
 #include <string_view>
 
 #include "options.h"
@@ -20,8 +22,19 @@ using LineText = std::array<char, kLineCapacity>;
 // caller's `line`, through the re-entrant decoders with the caller's
 // workspace: one workspace and one line per thread. `packet` holds `size`
 // bytes, 1 to 65535; the decoders get its length and read no byte past it.
-std::string_view decode_packet_text(const Options& options, Workspace& ws, LineText& line, unsigned char* packet,
-                                    std::size_t size);
+// Inline: it runs once a packet, and a call of its own costs more than it does.
+inline std::string_view decode_packet_text(const Options& options, Workspace& ws, LineText& line,
+                                           unsigned char* packet, std::size_t size) {
+    // A decoder with nothing to do writes nothing, so only the first byte is emptied.
+    line[0] = '\0';
+    const unsigned short length = static_cast<unsigned short>(std::min<std::size_t>(size, 65535));
+    if (options.testcall)
+        decode_paket_testcall(ws, line.data(), static_cast<int>(line.size()), packet, length, options.incoming);
+    else
+        decode_paket(ws, line.data(), static_cast<int>(line.size()), packet, length, options.msg_type,
+                     options.skip_type);
+    return std::string_view(line.data(), ::strnlen(line.data(), line.size()));
+}
 
 }  // namespace tool
 }  // namespace paketlog
