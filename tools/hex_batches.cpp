@@ -4,12 +4,6 @@
 
 namespace paketlog {
 namespace tool {
-namespace {
-
-constexpr std::uint32_t kTooLong = 0xFFFFFFFF;  // a line's length in place of one too long to keep
-
-}  // namespace
-
 void reserve_batch(Batch& batch) {
     if (batch.input.capacity() == 0) batch.input.room(kBatchBytes + (kBatchBytes >> 2));
     if (batch.output.capacity() == 0) batch.output.room(4 * kBatchBytes);
@@ -27,27 +21,15 @@ bool HexBatchReader::read(Batch& batch) {
             break;
         }
         if (batch.input.empty()) batch.first = lines_.number();
-        const std::uint32_t size = next == LineReader::Next::TooLong ? kTooLong : static_cast<std::uint32_t>(text.size());
-        const std::size_t kept = size == kTooLong ? 0 : text.size();
+        const std::uint32_t size =
+            next == LineReader::Next::TooLong ? kTooLongLine : static_cast<std::uint32_t>(text.size());
+        const std::size_t kept = size == kTooLongLine ? 0 : text.size();
         char* const to = batch.input.room(sizeof size + kept);
         std::memcpy(to, &size, sizeof size);
         if (kept != 0) std::memcpy(to + sizeof size, text.data(), kept);
         batch.input.commit(sizeof size + kept);
     }
     return !batch.input.empty();
-}
-
-bool HexBatchLines::next(std::string_view& line, bool& too_long) {
-    std::uint32_t size;
-    if (rest_.size() < sizeof size) return false;
-    std::memcpy(&size, rest_.data(), sizeof size);
-    rest_.remove_prefix(sizeof size);
-    ++number_;
-    too_long = size == kTooLong;
-    if (too_long) return true;
-    line = rest_.substr(0, size);
-    rest_.remove_prefix(size);
-    return true;
 }
 
 }  // namespace tool

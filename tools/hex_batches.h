@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include "input_files.h"
@@ -18,6 +19,9 @@ namespace tool {
 // What a batch ends at: this many bytes of input (or the next line end past
 // them), or sooner when more input would have to be waited for.
 constexpr std::size_t kBatchBytes = std::size_t{256} << 10;
+
+// A line's length in place of one too long to keep.
+constexpr std::uint32_t kTooLongLine = 0xFFFFFFFF;
 
 // Gives batches their first room, so that steady work does not grow them.
 void reserve_batch(Batch& batch);
@@ -48,7 +52,18 @@ public:
 
     // The next line; too_long: it was longer than LineReader::kMaxLine and
     // its text is not kept. False after the last.
-    bool next(std::string_view& line, bool& too_long);
+    bool next(std::string_view& line, bool& too_long) {
+        std::uint32_t size;
+        if (rest_.size() < sizeof size) return false;
+        std::memcpy(&size, rest_.data(), sizeof size);
+        rest_.remove_prefix(sizeof size);
+        ++number_;
+        too_long = size == kTooLongLine;
+        if (too_long) return true;
+        line = rest_.substr(0, size);
+        rest_.remove_prefix(size);
+        return true;
+    }
     unsigned long long number() const { return number_; }  // of the line last handed out
 
 private:
