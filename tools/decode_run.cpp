@@ -70,7 +70,7 @@ int DecodeRun::run() {
 // Counts the packet (-c) and adds it to the summary (--stats); whether to
 // write it. Both options decode in one thread, so the counts see the
 // packets in input order.
-bool DecodeRun::show(const unsigned char* packet, std::size_t size, const CaptureTime* time) {
+bool DecodeRun::count_shown(const unsigned char* packet, std::size_t size, const CaptureTime* time) {
     if (options_.count != 0 && ++shown_ >= options_.count) stop_ = true;
     if (options_.stats) {
         const PacketFacts f = packet_facts(format_, packet, size);

@@ -42,7 +42,12 @@ private:
     };
 
     bool done() const { return options_.count != 0 && shown_ >= options_.count; }
-    bool show(const unsigned char* packet, std::size_t size, const CaptureTime* time);
+    // Whether to write a packet that passed the filter (-q); without -c and --stats nothing is counted.
+    bool show(const unsigned char* packet, std::size_t size, const CaptureTime* time) {
+        if (options_.count == 0 && !options_.stats) return !options_.quiet;
+        return count_shown(packet, size, time);
+    }
+    bool count_shown(const unsigned char* packet, std::size_t size, const CaptureTime* time);
     void report_now(const std::string& where, const std::string& what);
 
     void run_file(const std::string& path);
