@@ -131,9 +131,12 @@ char* translate_bytes(const unsigned char* p, const unsigned char* end, const Cp
 
 template <bool Json>
 void translate(std::string_view text, const Cp1251ToUtf8::Table& table, TextBuffer& out) {
-    char* const start = out.room(text.size() * 7 + 16);
+    char* const start = out.room(text.size() * 7 + 18);  // a JSON string's quotes included
+    char* o = start;
+    if (Json) *o++ = '"';
     const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
-    const char* const o = translate_bytes<Json>(p, p + text.size(), table, start);
+    o = translate_bytes<Json>(p, p + text.size(), table, o);
+    if (Json) *o++ = '"';
     out.commit(static_cast<std::size_t>(o - start));
 }
 
@@ -182,8 +185,9 @@ constexpr Compactions kCompactions = [] {
 template <bool Json>
 __attribute__((target("ssse3"))) void translate_letters(std::string_view text, const Cp1251ToUtf8::Table& table,
                                                         TextBuffer& out) {
-    char* const start = out.room(text.size() * 7 + 16);
+    char* const start = out.room(text.size() * 7 + 18);  // a JSON string's quotes included
     char* o = start;
+    if (Json) *o++ = '"';
     const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
     const unsigned char* const end = p + text.size();
     for (; end - p >= 16; p += 16) {
@@ -239,6 +243,7 @@ __attribute__((target("ssse3"))) void translate_letters(std::string_view text, c
         }
     }
     if (p != end) o = translate_bytes<Json>(p, end, table, o);
+    if (Json) *o++ = '"';
     out.commit(static_cast<std::size_t>(o - start));
 }
 
@@ -291,13 +296,10 @@ void Cp1251ToUtf8::append(std::string_view text, TextBuffer& out) const {
 }
 
 void Cp1251ToUtf8::append_json(std::string_view text, TextBuffer& out) const {
-    out.push_back('"');
 #if defined(PAKETLOG_LETTERS_SSSE3)
-    if (letters_) translate_letters<true>(text, json_, out);
-    else
+    if (letters_) return translate_letters<true>(text, json_, out);
 #endif
-        translate<true>(text, json_, out);
-    out.push_back('"');
+    translate<true>(text, json_, out);
 }
 
 std::string Cp1251ToUtf8::convert(std::string_view text) const {
