@@ -129,8 +129,9 @@ char* translate_bytes(const unsigned char* p, const unsigned char* end, const Cp
     return o;
 }
 
+// Not inline: the callers then only choose and jump, with no registers of their own to save.
 template <bool Json>
-void translate(std::string_view text, const Cp1251ToUtf8::Table& table, TextBuffer& out) {
+__attribute__((noinline)) void translate(std::string_view text, const Cp1251ToUtf8::Table& table, TextBuffer& out) {
     char* const start = out.room(text.size() * 7 + 18);  // a JSON string's quotes included
     char* o = start;
     if (Json) *o++ = '"';
