@@ -74,7 +74,7 @@ bool LineReader::fill() {
     return !eof_;
 }
 
-LineReader::Next LineReader::next(std::string_view& line, bool may_wait) {
+LineReader::Next LineReader::next_read(std::string_view& line, bool may_wait) {
     std::size_t scanned = 0;  // of the unread text, known to hold no line end
     for (;;) {
         const char* text = buffer_.get() + begin_;

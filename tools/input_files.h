@@ -6,6 +6,7 @@
 #define PAKETLOG_TOOLS_INPUT_FILES_H
 
 #include <cstddef>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -50,10 +51,28 @@ public:
     // Wait: `may_wait` was false and no whole line can be handed out
     // without waiting for the input.
     enum class Next { Line, TooLong, End, Error, Wait };
-    Next next(std::string_view& line, bool may_wait = true);
+    Next next(std::string_view& line, bool may_wait = true) {
+        // Inline for a whole line already read, nearly every call; the rest,
+        // this search included, is left to next_read().
+        if (!skipping_) {
+            const char* const text = buffer_.get() + begin_;
+            const void* const found = std::memchr(text, '\n', end_ - begin_);
+            if (found != nullptr) {
+                const std::size_t length = static_cast<std::size_t>(static_cast<const char*>(found) - text);
+                if (length <= kMaxLine) {
+                    begin_ += length + 1;
+                    ++number_;
+                    line = std::string_view(text, length);
+                    return Next::Line;
+                }
+            }
+        }
+        return next_read(line, may_wait);
+    }
     unsigned long number() const { return number_; }  // of the line last handed out
 
 private:
+    Next next_read(std::string_view& line, bool may_wait);
     bool fill();
 
     InputFile& in_;
