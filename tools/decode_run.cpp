@@ -120,17 +120,17 @@ void DecodeRun::decode_hex(Worker& worker, Batch& batch, const std::string& name
     std::string_view text;
     bool too_long = false;
     PacketBytes& bytes = *worker.bytes;
+    const auto report = [&](const std::string& fault) {
+        batch.report("paketlog: " + name + ":" + std::to_string(lines.number()) + ": " + fault + "\n");
+    };
     while (!done() && lines.next(text, too_long)) {
-        std::string fault;
-        HexScan scan;
         if (too_long) {
-            fault = "line longer than " + std::to_string(LineReader::kMaxLine) + " characters";
-        } else {
-            scan = scan_hex_line(text, bytes);
-            if (scan.kind == HexScan::Kind::Error) fault = hex_fault_text(scan);
+            report("line longer than " + std::to_string(LineReader::kMaxLine) + " characters");
+            continue;
         }
-        if (!fault.empty()) {
-            batch.report("paketlog: " + name + ":" + std::to_string(lines.number()) + ": " + fault + "\n");
+        const HexScan scan = scan_hex_line(text, bytes);
+        if (scan.kind == HexScan::Kind::Error) {
+            report(hex_fault_text(scan));
             continue;
         }
         if (scan.kind != HexScan::Kind::Packet || !format_.filter.keeps(bytes.data(), scan.size) ||
