@@ -5,6 +5,8 @@
 #include <array>
 #include <cstring>
 
+#include "decimal_text.h"
+
 namespace paketlog {
 namespace tool {
 namespace {
@@ -30,16 +32,6 @@ char* put_byte(char* out, unsigned char b) {
     return out + kByteDigits[b].size;
 }
 
-// A port: up to five digits.
-char* put_port(char* out, unsigned port) {
-    char digits[5];
-    char* p = digits + sizeof digits;
-    do *--p = static_cast<char>('0' + port % 10); while ((port /= 10) != 0);
-    const std::size_t n = static_cast<std::size_t>(digits + sizeof digits - p);
-    std::memcpy(out, p, n);
-    return out + n;
-}
-
 // "192.0.2.10": what inet_ntop writes, without its trip through sprintf.
 std::size_t write_ipv4(const unsigned char* bytes, char* out) {
     char* p = put_byte(out, bytes[0]);
@@ -56,7 +48,7 @@ std::size_t write_address(const UdpDatagram::Addresses& a, bool source, char* ou
     char text[kAddressTextSize];
     const unsigned char* bytes = source ? a.src.data() : a.dst.data();
     if (a.version == 4) return write_ipv4(bytes, out);
-    if (inet_ntop(a.version == 4 ? AF_INET : AF_INET6, bytes, text, sizeof text) == nullptr) text[0] = '\0';
+    if (inet_ntop(AF_INET6, bytes, text, sizeof text) == nullptr) text[0] = '\0';
     const std::size_t n = std::strlen(text);
     std::memcpy(out, text, n);
     return n;
@@ -70,12 +62,12 @@ std::size_t write_endpoints(const UdpDatagram::Addresses& a, unsigned src_port, 
     char* p = out;
     p += write_address(a, true, p);
     *p++ = '.';
-    p = put_port(p, src_port);
+    p = put_decimal(p, src_port);
     std::memcpy(p, " > ", 3);
     p += 3;
     p += write_address(a, false, p);
     *p++ = '.';
-    p = put_port(p, dst_port);
+    p = put_decimal(p, dst_port);
     *p++ = ':';
     return static_cast<std::size_t>(p - out);
 }
