@@ -22,14 +22,14 @@
 
 #include "paketlog.h"
 #include "text_utf8.h"
+#include "wire/block_walk.h"
+#include "wire/packet_types.h"
 
 namespace {
 
 constexpr guint kDefaultPort = 7700;
 constexpr guint kMaxLength = 65535;      // the decoders' length is 16 bits
 constexpr int kTextCapacity = 16384;     // the longest line; its block alone takes up to 12415 characters
-constexpr guint kTypeNeed = 3;           // byte 2, the type, is the least a line needs
-constexpr unsigned kMaxParameters = 12;  // the decoders walk no further into a block
 constexpr guint kTypeAt = offsetof(_PD_PACKET, type);
 constexpr guint kSeanceAt = offsetof(_PD_PACKET, seance);
 constexpr guint kParamHeader = sizeof(_PD_ADD_PARAM_HEADER);
@@ -77,15 +77,6 @@ void fill_names() {
     param_names[kParamTypes] = {0, nullptr};
 }
 
-// The byte a line shows as EAP=: the count byte of the type's block. KLT_NTRDY
-// has no block but shows the byte after the header. 0 for an unlisted type.
-guint count_offset(guint8 type) {
-    if (type == PKT_KLT_NTRDY) return sizeof(_PD_PACKET);
-    _PD_PACKET header{};
-    header.type = type;
-    return header.get_offset_EAP();
-}
-
 // The library's 8-bit text as UTF-8 in `pool`, converted as the command
 // converts it, so that both show the same line.
 const char* shown(wmem_allocator_t* pool, const char* library_text) {
@@ -103,25 +94,26 @@ bool from_signalling_port(const packet_info* pinfo) { return pinfo->srcport == p
 // the count and ends the walk, where the line shows "[|eap]".
 void dissect_block(tvbuff_t* tvb, packet_info* pinfo, proto_tree* tree, proto_item* count_item,
                    unsigned char* packet, guint length, guint at) {
-    const unsigned count = std::min<unsigned>(packet[at], kMaxParameters);
-    guint pos = at + 1;
-    for (unsigned i = 0; i < count; ++i) {
-        const guint value_at = pos + kParamHeader;
-        if (value_at > length || value_at + paketlog::detail::load_le16(packet + pos + kParamLengthAt) > length) {
-            expert_add_info_format(pinfo, count_item, &ei_block_cut,
-                                   "Additional parameter %u of %u runs past the end of the packet", i + 1, count);
-            return;
-        }
-        const guint value_length = paketlog::detail::load_le16(packet + pos + kParamLengthAt);
+    paketlog::wire::BlockWalk walk(packet, length, static_cast<unsigned short>(at));
+    unsigned visited = 0;
+    while (const unsigned char* param = walk.next()) {
+        const guint pos = static_cast<guint>(param - packet);
+        const guint value_length = paketlog::detail::load_le16(param + kParamLengthAt);
         proto_item* item = proto_tree_add_item(tree, hf_param, tvb, pos, kParamHeader + value_length, ENC_NA);
-        proto_item_append_text(item, ": %s", val_to_str_const(packet[pos], param_names, "Unknown"));
+        proto_item_append_text(item, ": %s", val_to_str_const(param[0], param_names, "Unknown"));
         proto_tree* param_tree = proto_item_add_subtree(item, ett_param);
         proto_tree_add_item(param_tree, hf_param_type, tvb, pos, 1, ENC_NA);
         proto_tree_add_item(param_tree, hf_param_length, tvb, pos + kParamLengthAt, 2, ENC_LITTLE_ENDIAN);
         text[0] = '\0';
         get_eap_value(workspace, text, kTextCapacity, reinterpret_cast<_PD_ADD_PARAM_HEADER*>(packet + pos));
-        proto_tree_add_string(param_tree, hf_param_text, tvb, value_at, value_length, shown(pinfo->pool, text));
-        pos = value_at + value_length;
+        proto_tree_add_string(param_tree, hf_param_text, tvb, pos + kParamHeader, value_length,
+                              shown(pinfo->pool, text));
+        ++visited;
+    }
+    if (walk.cut()) {
+        expert_add_info_format(pinfo, count_item, &ei_block_cut,
+                               "Additional parameter %u of %u runs past the end of the packet", visited + 1,
+                               std::min<unsigned>(packet[at], paketlog::wire::kMaxParams));
     }
 }
 
@@ -149,7 +141,8 @@ int dissect_paketlog(tvbuff_t* tvb, packet_info* pinfo, proto_tree* tree, void*)
     }
     if (length == 0) {
         col_set_str(pinfo->cinfo, COL_INFO, "Empty datagram");
-        expert_add_info_format(pinfo, top, &ei_truncated, "Truncated packet: 0 of %u bytes", kTypeNeed);
+        expert_add_info_format(pinfo, top, &ei_truncated, "Truncated packet: 0 of %u bytes",
+                               paketlog::wire::kTypeNeed);
         return 0;
     }
 
@@ -166,15 +159,17 @@ int dissect_paketlog(tvbuff_t* tvb, packet_info* pinfo, proto_tree* tree, void*)
     proto_tree_add_string(packet_tree, hf_line, tvb, 0, length, line);
     proto_tree_add_string(packet_tree, hf_testcall, tvb, 0, length, testcall);
     if (length <= kTypeAt) {
-        expert_add_info_format(pinfo, top, &ei_truncated, "Truncated packet: %u of %u bytes", length, kTypeNeed);
+        expert_add_info_format(pinfo, top, &ei_truncated, "Truncated packet: %u of %u bytes", length,
+                               paketlog::wire::kTypeNeed);
         return length;
     }
     const guint8 type = packet[kTypeAt];
     proto_tree_add_item(packet_tree, hf_type, tvb, kTypeAt, 1, ENC_NA);
-    const guint at = count_offset(type);
-    if (at == 0) return length;  // unlisted: the line names the type only
+    // The packet records end in the byte a line shows as EAP=: the count byte
+    // of the type's block, or for KLT_NTRDY, which has none, the byte after the header.
+    if (paketlog::wire::block_offset(type) == 0 && type != PKT_KLT_NTRDY) return length;  // unlisted: the type only
     proto_item_append_text(top, ", %s", val_to_str_const(type, type_names, "Unknown"));
-    const guint need = at + 1;
+    const guint need = paketlog::wire::needed_length(type);
     if (length < need) {
         expert_add_info_format(pinfo, top, &ei_truncated, "Truncated packet: %u of %u bytes", length, need);
         return length;
