@@ -31,6 +31,14 @@ struct HexScan {
     char bad = 0;            // Fault::NonHex: the character
 };
 
+// The usual trace line: whether `text` is nothing but hex digits, an even
+// number of them and no more than kMaxPacketLength bytes' worth (on x86, at
+// least sixteen). Then their bytes are at `out`; otherwise `out` holds
+// anything and the line wants scan_hex_line()'s full reading. Many digits
+// are read at a time; `wide` lets it use AVX2 where the processor has it,
+// false keeps the build's baseline instructions.
+bool plain_hex_digits(std::string_view text, unsigned char* out, bool wide = true);
+
 // Reads the bytes of `line` into `bytes` (the caller's; no allocation).
 HexScan scan_hex_line(std::string_view line, PacketBytes& bytes);
 

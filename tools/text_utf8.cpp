@@ -8,6 +8,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "cpu_features.h"
 #include "json_text.h"
 
 #if defined(__SSE2__)
@@ -248,11 +249,6 @@ __attribute__((target("ssse3"))) void translate_letters(std::string_view text, c
     out.commit(static_cast<std::size_t>(o - start));
 }
 
-bool has_ssse3() {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("ssse3");
-}
-
 // Whether every letter А-я has in `table` the form the rule above gives it
 // (on x86, little-endian: the lead byte lowest).
 bool letters_by_rule(const Cp1251ToUtf8::Table& table) {
@@ -285,7 +281,7 @@ Cp1251ToUtf8::Cp1251ToUtf8() {
         set_form(json_, byte, quoted.substr(1, quoted.size() - 2));
     }
 #if defined(PAKETLOG_LETTERS_SSSE3)
-    letters_ = has_ssse3() && letters_by_rule(shown_) && letters_by_rule(json_);
+    letters_ = cpu_has_ssse3() && letters_by_rule(shown_) && letters_by_rule(json_);
 #endif
 }
 

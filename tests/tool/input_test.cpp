@@ -228,6 +228,58 @@ TEST(HexTrace, GroupsOfEveryLengthEndingTheLine) {
     }
 }
 
+// The usual line's fast reading, by AVX2 (where the processor has it) and
+// by the build's baseline: lines of digits of many lengths, whole ones
+// and the tails that overlap the digits before, give the bytes they spell.
+TEST(HexTrace, PlainDigitsReadAtEveryLengthByBothWidths) {
+    PacketBytes bytes;
+    for (const bool wide : {true, false}) {
+        for (std::size_t length = 16; length <= 130; length += 2) {
+            std::string line;
+            for (std::size_t k = 0; k < length; ++k) line += "0123456789abcdefABCDEF"[(k * 7 + 3) % 22];
+            ASSERT_TRUE(plain_hex_digits(line, bytes.data(), wide)) << wide << ' ' << length;
+            for (std::size_t at = 0; at < length / 2; ++at)
+                ASSERT_EQ(bytes[at], std::stoul(line.substr(2 * at, 2), nullptr, 16)) << wide << ' ' << length << ' ' << at;
+        }
+    }
+}
+
+// Any byte that is no digit, at any place of such lines, sends the line to
+// the full reading.
+TEST(HexTrace, PlainDigitsRefuseAnyOtherByteByBothWidths) {
+    PacketBytes bytes;
+    for (const bool wide : {true, false}) {
+        for (const std::size_t length : {16u, 32u, 34u, 46u, 64u, 66u, 96u}) {
+            const std::string digits(length, 'a');
+            for (std::size_t place = 0; place < length; ++place) {
+                for (int b = 0; b < 256; ++b) {
+                    if (std::isxdigit(b) != 0) continue;
+                    std::string line = digits;
+                    line[place] = static_cast<char>(b);
+                    ASSERT_FALSE(plain_hex_digits(line, bytes.data(), wide)) << wide << ' ' << length << ' ' << place << ' ' << b;
+                }
+            }
+        }
+    }
+}
+
+TEST(HexTrace, PlainDigitsRefuseAnOddCount) {
+    PacketBytes bytes;
+    for (const bool wide : {true, false}) EXPECT_FALSE(plain_hex_digits(std::string(33, 'a'), bytes.data(), wide)) << wide;
+}
+
+TEST(HexTrace, PlainDigitsTakeTheLongestPacket) {
+    PacketBytes bytes;
+    for (const bool wide : {true, false})
+        EXPECT_TRUE(plain_hex_digits(std::string(2 * kMaxPacketLength, 'a'), bytes.data(), wide)) << wide;
+}
+
+TEST(HexTrace, PlainDigitsRefuseOneBytePastTheLongestPacket) {
+    PacketBytes bytes;
+    for (const bool wide : {true, false})
+        EXPECT_FALSE(plain_hex_digits(std::string(2 * kMaxPacketLength + 2, 'a'), bytes.data(), wide)) << wide;
+}
+
 TEST(HexTrace, LastDigitAloneAtTheEndOfTheLine) {
     PacketBytes bytes;
     EXPECT_EQ(hex_fault_text(scan_hex_line("0102 a", bytes)), "odd number of hex digits at column 6");
