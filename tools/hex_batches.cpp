@@ -12,15 +12,16 @@ void reserve_batch(Batch& batch) {
 bool HexBatchReader::read(Batch& batch) {
     if (ended_ || stop_.load(std::memory_order_relaxed)) return false;
     std::string_view text;
+    std::size_t count = 0;
     while (batch.input.size() < kBatchBytes) {
-        const LineReader::Next next = lines_.next(text, batch.input.empty());
+        const LineReader::Next next = lines_.lines(text, count, kBatchBytes - batch.input.size(), batch.input.empty());
         if (next == LineReader::Next::Wait) break;
         if (next == LineReader::Next::End || next == LineReader::Next::Error) {
             ended_ = true;
             failed_ = next == LineReader::Next::Error;
             break;
         }
-        if (batch.input.empty()) batch.first = lines_.number();
+        if (batch.input.empty()) batch.first = lines_.number() - count + 1;
         const std::uint32_t size =
             next == LineReader::Next::TooLong ? kTooLongLine : static_cast<std::uint32_t>(text.size());
         const std::size_t kept = size == kTooLongLine ? 0 : text.size();

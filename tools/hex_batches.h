@@ -1,6 +1,6 @@
-// A hex trace cut into batches for the decoding threads (-j): each line is
-// copied in as its length and its characters, so a batch holds whole lines
-// and is decoded without the file.
+// A hex trace cut into batches for the decoding threads (-j): runs of whole
+// lines are copied in, each as its length and its characters, so a batch
+// holds whole lines and is decoded without the file.
 #ifndef PAKETLOG_TOOLS_HEX_BATCHES_H
 #define PAKETLOG_TOOLS_HEX_BATCHES_H
 
@@ -53,21 +53,38 @@ public:
     // The next line; too_long: it was longer than LineReader::kMaxLine and
     // its text is not kept. False after the last.
     bool next(std::string_view& line, bool& too_long) {
-        std::uint32_t size;
-        if (rest_.size() < sizeof size) return false;
-        std::memcpy(&size, rest_.data(), sizeof size);
-        rest_.remove_prefix(sizeof size);
-        ++number_;
-        too_long = size == kTooLongLine;
-        if (too_long) return true;
-        line = rest_.substr(0, size);
-        rest_.remove_prefix(size);
+        too_long = false;
+        if (!in_run_) {
+            std::uint32_t size;
+            if (rest_.size() < sizeof size) return false;
+            std::memcpy(&size, rest_.data(), sizeof size);
+            rest_.remove_prefix(sizeof size);
+            ++number_;
+            too_long = size == kTooLongLine;
+            if (too_long) return true;
+            run_ = rest_.substr(0, size);
+            rest_.remove_prefix(size);
+            in_run_ = true;
+        } else {
+            ++number_;
+        }
+        const void* const end = std::memchr(run_.data(), '\n', run_.size());
+        if (end == nullptr) {  // the run's last line
+            line = run_;
+            in_run_ = false;
+            return true;
+        }
+        const std::size_t length = static_cast<std::size_t>(static_cast<const char*>(end) - run_.data());
+        line = run_.substr(0, length);
+        run_.remove_prefix(length + 1);
         return true;
     }
     unsigned long long number() const { return number_; }  // of the line last handed out
 
 private:
-    std::string_view rest_;
+    std::string_view rest_;  // runs not yet begun
+    std::string_view run_;   // the lines left of the current run
+    bool in_run_ = false;
     unsigned long long number_;
 };
 

@@ -69,6 +69,11 @@ public:
         }
         return next_read(line, may_wait);
     }
+    // Many whole lines at once: those already read that fit in `max` bytes
+    // (at most kMaxLine), or else the next one as next() hands it out.
+    // `run` holds `count` lines, each but the last followed by its line
+    // end. Lines handed out either way are numbered alike.
+    Next lines(std::string_view& run, std::size_t& count, std::size_t max, bool may_wait = true);
     unsigned long number() const { return number_; }  // of the line last handed out
 
 private:
