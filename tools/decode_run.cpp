@@ -123,15 +123,21 @@ void DecodeRun::decode_hex(Worker& worker, Batch& batch, const std::string& name
     const auto report = [&](const std::string& fault) {
         batch.report("paketlog: " + name + ":" + std::to_string(lines.number()) + ": " + fault + "\n");
     };
-    while (!done() && lines.next(text, too_long)) {
-        if (too_long) {
-            report("line longer than " + std::to_string(LineReader::kMaxLine) + " characters");
-            continue;
-        }
-        const HexScan scan = scan_hex_line(text, bytes);
-        if (scan.kind == HexScan::Kind::Error) {
-            report(hex_fault_text(scan));
-            continue;
+    while (!done()) {
+        HexScan scan;
+        if (lines.next_plain(bytes.data(), scan.size)) {
+            scan.kind = HexScan::Kind::Packet;
+        } else {
+            if (!lines.next(text, too_long)) break;
+            if (too_long) {
+                report("line longer than " + std::to_string(LineReader::kMaxLine) + " characters");
+                continue;
+            }
+            scan = scan_hex_line(text, bytes);
+            if (scan.kind == HexScan::Kind::Error) {
+                report(hex_fault_text(scan));
+                continue;
+            }
         }
         if (scan.kind != HexScan::Kind::Packet || !format_.filter.keeps(bytes.data(), scan.size) ||
             !show(bytes.data(), scan.size, nullptr))

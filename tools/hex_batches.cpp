@@ -24,12 +24,19 @@ bool HexBatchReader::read(Batch& batch) {
         if (batch.input.empty()) batch.first = lines_.number() - count + 1;
         const std::uint32_t size =
             next == LineReader::Next::TooLong ? kTooLongLine : static_cast<std::uint32_t>(text.size());
-        const std::size_t kept = size == kTooLongLine ? 0 : text.size();
-        char* const to = batch.input.room(sizeof size + kept);
-        std::memcpy(to, &size, sizeof size);
-        if (kept != 0) std::memcpy(to + sizeof size, text.data(), kept);
-        batch.input.commit(sizeof size + kept);
+        // A run is kept with a line end after its last line too.
+        const std::size_t kept = size == kTooLongLine ? 0 : text.size() + 1;
+        const std::uint32_t stored = size == kTooLongLine ? size : static_cast<std::uint32_t>(kept);
+        char* const to = batch.input.room(sizeof stored + kept);
+        std::memcpy(to, &stored, sizeof stored);
+        if (kept != 0) {
+            std::memcpy(to + sizeof stored, text.data(), text.size());
+            to[sizeof stored + text.size()] = '\n';
+        }
+        batch.input.commit(sizeof stored + kept);
     }
+    // What a line's reading may look at past the batch's last line end.
+    std::memset(batch.input.room(kLineEndSlack), 0, kLineEndSlack);
     return !batch.input.empty();
 }
 

@@ -1,6 +1,7 @@
 // A hex trace cut into batches for the decoding threads (-j): runs of whole
-// lines are copied in, each as its length and its characters, so a batch
-// holds whole lines and is decoded without the file.
+// lines are copied in, each as its length and its characters, every line
+// with its line end, so a batch holds whole lines and is decoded without
+// the file.
 #ifndef PAKETLOG_TOOLS_HEX_BATCHES_H
 #define PAKETLOG_TOOLS_HEX_BATCHES_H
 
@@ -10,6 +11,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "hex_trace.h"
 #include "input_files.h"
 #include "parallel_decode.h"
 
@@ -45,36 +47,32 @@ private:
     bool failed_ = false;
 };
 
-// The lines of a batch, in order.
+// The lines of a batch, in order, each handed out by next() or, the usual
+// line of nothing but digits, already read by next_plain().
 class HexBatchLines {
 public:
     explicit HexBatchLines(const Batch& batch) : rest_(batch.input.view()), number_(batch.first - 1) {}
 
+    // The next line, when it is the usual one, read into `out` (its
+    // `size` bytes): see plain_hex_line(). False leaves it to next().
+    bool next_plain(unsigned char* out, std::size_t& size) {
+        std::size_t length;
+        if (!open_run() || too_long_ || !plain_hex_line(run_.data(), length, out)) return false;
+        ++number_;
+        size = length / 2;
+        run_.remove_prefix(length + 1);
+        return true;
+    }
     // The next line; too_long: it was longer than LineReader::kMaxLine and
     // its text is not kept. False after the last.
     bool next(std::string_view& line, bool& too_long) {
-        too_long = false;
-        if (!in_run_) {
-            std::uint32_t size;
-            if (rest_.size() < sizeof size) return false;
-            std::memcpy(&size, rest_.data(), sizeof size);
-            rest_.remove_prefix(sizeof size);
-            ++number_;
-            too_long = size == kTooLongLine;
-            if (too_long) return true;
-            run_ = rest_.substr(0, size);
-            rest_.remove_prefix(size);
-            in_run_ = true;
-        } else {
-            ++number_;
-        }
-        const void* const end = std::memchr(run_.data(), '\n', run_.size());
-        if (end == nullptr) {  // the run's last line
-            line = run_;
-            in_run_ = false;
-            return true;
-        }
-        const std::size_t length = static_cast<std::size_t>(static_cast<const char*>(end) - run_.data());
+        if (!open_run()) return false;
+        ++number_;
+        too_long = too_long_;
+        too_long_ = false;
+        if (too_long) return true;
+        const std::size_t length =
+            static_cast<std::size_t>(static_cast<const char*>(std::memchr(run_.data(), '\n', run_.size())) - run_.data());
         line = run_.substr(0, length);
         run_.remove_prefix(length + 1);
         return true;
@@ -82,9 +80,23 @@ public:
     unsigned long long number() const { return number_; }  // of the line last handed out
 
 private:
+    // Whether a line is left: the current run's, or the next run's first.
+    bool open_run() {
+        if (!run_.empty() || too_long_) return true;
+        std::uint32_t size;
+        if (rest_.size() < sizeof size) return false;
+        std::memcpy(&size, rest_.data(), sizeof size);
+        rest_.remove_prefix(sizeof size);
+        too_long_ = size == kTooLongLine;
+        if (too_long_) return true;
+        run_ = rest_.substr(0, size);
+        rest_.remove_prefix(size);
+        return true;
+    }
+
     std::string_view rest_;  // runs not yet begun
-    std::string_view run_;   // the lines left of the current run
-    bool in_run_ = false;
+    std::string_view run_;   // the lines left of the current run, each with its line end
+    bool too_long_ = false;  // the next line is one too long to keep
     unsigned long long number_;
 };
 

@@ -115,6 +115,19 @@ __attribute__((target("avx2"))) bool all_digits_avx2(const char* text, std::size
         digits = _mm256_and_si256(digits, thirty_two_pairs(text + length - 32, out + length / 2 - 16));
     return _mm256_movemask_epi8(digits) == -1;
 }
+
+// plain_hex_line() thirty-two characters at a time.
+__attribute__((target("avx2"))) bool line_of_digits_avx2(const char* text, std::size_t& length, unsigned char* out) {
+    for (std::size_t i = 0; i / 2 + 16 <= kMaxPacketLength; i += 32) {
+        const unsigned others = ~static_cast<unsigned>(_mm256_movemask_epi8(thirty_two_pairs(text + i, out + i / 2)));
+        if (others == 0) continue;
+        const std::size_t end = i + static_cast<std::size_t>(__builtin_ctz(others));
+        if (text[end] != '\n' || end == 0 || end % 2 != 0) return false;
+        length = end;
+        return true;
+    }
+    return false;
+}
 #endif
 
 // plain_hex_digits() sixteen digits at a time, the last sixteen overlapping
@@ -207,6 +220,17 @@ bool plain_hex_digits(std::string_view text, unsigned char* out, bool wide) {
     (void)wide;
 #endif
     return all_digits(text.data(), length, out);
+}
+
+bool plain_hex_line(const char* text, std::size_t& length, unsigned char* out) {
+#if defined(PAKETLOG_DIGITS_AVX2)
+    return cpu_has_avx2() && line_of_digits_avx2(text, length, out);
+#else
+    (void)text;
+    (void)length;
+    (void)out;
+    return false;
+#endif
 }
 
 HexScan scan_hex_line(std::string_view line, PacketBytes& bytes) {

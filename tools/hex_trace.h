@@ -39,6 +39,19 @@ struct HexScan {
 // false keeps the build's baseline instructions.
 bool plain_hex_digits(std::string_view text, unsigned char* out, bool wide = true);
 
+// Bytes that plain_hex_line() may read past a line's end.
+constexpr std::size_t kLineEndSlack = 32;
+
+// The usual trace line found and read in one pass: the digits at `text` up
+// to the first character that is no digit, which must be the line end
+// '\n'. Then `length` is the line's (its end left out), its bytes are at
+// `out` and the result is true. False (`out` holding anything) leaves the
+// line to be cut at its end and read by scan_hex_line(): any other
+// character, an odd number of digits, an empty line, more digits than the
+// longest packet nearly takes, or a processor without AVX2. The bytes from
+// `text` to the line end and kLineEndSlack bytes past it must be readable.
+bool plain_hex_line(const char* text, std::size_t& length, unsigned char* out);
+
 // Reads the bytes of `line` into `bytes` (the caller's; no allocation).
 HexScan scan_hex_line(std::string_view line, PacketBytes& bytes);
 
