@@ -2,12 +2,15 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <string>
 #include <string_view>
 
+#include "cpu_features.h"
+#include "hex_batches.h"
 #include "hex_trace.h"
 #include "input_files.h"
 #include "options.h"
@@ -37,6 +40,56 @@ std::vector<std::string> lines_of(const std::string& text) {
                                   : next == LineReader::Next::TooLong ? "too long"
                                                                       : "error";
         out.push_back(std::to_string(reader.number()) + ":" + shown);
+    }
+    return out;
+}
+
+// What LineReader::lines() hands out, one entry a call up to End: the
+// number of the run's last line, and the run.
+std::vector<std::string> runs_of(const std::string& text, std::size_t max) {
+    InputFile in(file_of("runs.txt", text));
+    LineReader reader(in);
+    std::vector<std::string> out;
+    std::string_view run;
+    std::size_t count = 0;
+    while (reader.lines(run, count, max) == LineReader::Next::Line)
+        out.push_back(std::to_string(reader.number()) + ":" + std::string(run));
+    return out;
+}
+
+// Every line of `text` as decode_hex takes it from the batches: its number,
+// then its bytes in hex, "error" or "too long"; lines read for nothing
+// (comments, blank lines) are left out.
+std::vector<std::string> batch_lines_of(const std::string& text) {
+    InputFile in(file_of("batches.hex", text));
+    std::atomic<bool> stop{false};
+    HexBatchReader reader(in, stop);
+    Batch batch;
+    reserve_batch(batch);
+    PacketBytes bytes;
+    std::vector<std::string> out;
+    while (reader.read(batch)) {
+        HexBatchLines lines(batch);
+        for (;;) {
+            std::size_t size = 0;
+            std::string shown;
+            if (lines.next_plain(bytes.data(), size)) {
+                shown = "";
+            } else {
+                std::string_view line;
+                bool too_long = false;
+                if (!lines.next(line, too_long)) break;
+                const HexScan scan = too_long ? HexScan{} : scan_hex_line(line, bytes);
+                if (too_long) shown = "too long";
+                if (scan.kind == HexScan::Kind::Error) shown = "error";
+                if (scan.kind == HexScan::Kind::Skip && !too_long) continue;
+                size = scan.size;
+            }
+            char digits[3];
+            for (std::size_t k = 0; k < size; ++k) shown += (std::snprintf(digits, sizeof digits, "%02x", bytes[k]), digits);
+            out.push_back(std::to_string(lines.number()) + ":" + shown);
+        }
+        batch.clear();
     }
     return out;
 }
@@ -280,6 +333,67 @@ TEST(HexTrace, PlainDigitsRefuseOneBytePastTheLongestPacket) {
         EXPECT_FALSE(plain_hex_digits(std::string(2 * kMaxPacketLength + 2, 'a'), bytes.data(), wide)) << wide;
 }
 
+// The usual line found and read in one pass (AVX2 only): `line` with its
+// line end and zeroed room behind, as a batch holds it.
+bool plain_line_of(const std::string& line, std::size_t& length, PacketBytes& bytes) {
+    std::string text = line + "\n" + std::string(kLineEndSlack, '\0');
+    return plain_hex_line(text.data(), length, bytes.data());
+}
+
+TEST(HexTrace, PlainLineReadToItsEndAtEveryLength) {
+    if (!cpu_has_avx2()) GTEST_SKIP() << "no AVX2";
+    PacketBytes bytes;
+    for (std::size_t length = 2; length <= 130; length += 2) {
+        std::string line;
+        for (std::size_t k = 0; k < length; ++k) line += "0123456789abcdefABCDEF"[(k * 7 + 3) % 22];
+        std::size_t found = 0;
+        ASSERT_TRUE(plain_line_of(line, found, bytes)) << length;
+        ASSERT_EQ(found, length);
+        for (std::size_t at = 0; at < length / 2; ++at)
+            ASSERT_EQ(bytes[at], std::stoul(line.substr(2 * at, 2), nullptr, 16)) << length << ' ' << at;
+    }
+}
+
+// Anything but digits up to the line end leaves the line to the full
+// reading: any other byte at any place, an odd count, nothing at all.
+TEST(HexTrace, PlainLineLeavesAnyOtherByteToTheFullReading) {
+    if (!cpu_has_avx2()) GTEST_SKIP() << "no AVX2";
+    PacketBytes bytes;
+    std::size_t found = 0;
+    for (const std::size_t length : {2u, 30u, 32u, 34u, 64u, 66u}) {
+        for (std::size_t place = 0; place < length; ++place) {
+            for (int b = 0; b < 256; ++b) {
+                if (std::isxdigit(b) != 0 || b == '\n') continue;
+                std::string line(length, 'a');
+                line[place] = static_cast<char>(b);
+                ASSERT_FALSE(plain_line_of(line, found, bytes)) << length << ' ' << place << ' ' << b;
+            }
+        }
+    }
+}
+
+TEST(HexTrace, PlainLineLeavesAnOddCount) {
+    if (!cpu_has_avx2()) GTEST_SKIP() << "no AVX2";
+    PacketBytes bytes;
+    std::size_t found = 0;
+    EXPECT_FALSE(plain_line_of(std::string(33, 'a'), found, bytes));
+}
+
+TEST(HexTrace, PlainLineLeavesAnEmptyLine) {
+    if (!cpu_has_avx2()) GTEST_SKIP() << "no AVX2";
+    PacketBytes bytes;
+    std::size_t found = 0;
+    EXPECT_FALSE(plain_line_of("", found, bytes));
+}
+
+// Near the longest packet the full reading judges the length.
+TEST(HexTrace, PlainLineLeavesTheLongestPacket) {
+    if (!cpu_has_avx2()) GTEST_SKIP() << "no AVX2";
+    PacketBytes bytes;
+    std::size_t found = 0;
+    EXPECT_FALSE(plain_line_of(std::string(2 * kMaxPacketLength, 'a'), found, bytes));
+}
+
 TEST(HexTrace, LastDigitAloneAtTheEndOfTheLine) {
     PacketBytes bytes;
     EXPECT_EQ(hex_fault_text(scan_hex_line("0102 a", bytes)), "odd number of hex digits at column 6");
@@ -301,6 +415,51 @@ TEST(LineReader, LinePastTheCapIsTooLongAndReadingGoesOn) {
 TEST(LineReader, LastLinePastTheCapIsTooLong) {
     EXPECT_EQ(lines_of("a\n" + std::string(3 * LineReader::kMaxLine, 'a')),
               (std::vector<std::string>{"1:a", "2:too long"}));
+}
+
+// The first line of what is read comes alone, the rest of the lines read as one run.
+TEST(LineReader, RunsAreNumberedAsLinesOneByOne) {
+    EXPECT_EQ(runs_of("a\nb\n\nc", 1 << 20), (std::vector<std::string>{"1:a", "3:b\n", "4:c"}));
+}
+
+TEST(LineReader, RunEndsAtTheLastLineEndWithinItsRoom) {
+    EXPECT_EQ(runs_of("a\nbb\ncc\ndd\n", 6), (std::vector<std::string>{"1:a", "3:bb\ncc", "4:dd"}));
+}
+
+TEST(LineReader, LineLongerThanTheRoomComesAlone) {
+    EXPECT_EQ(runs_of("a\nbbbb\nc\n", 3), (std::vector<std::string>{"1:a", "2:bbbb", "3:c"}));
+}
+
+// Line ends counted in bulk, past the 255 blocks a counter holds.
+TEST(LineReader, RunCountsManyLineEnds) {
+    std::string text;
+    for (int k = 0; k < 10000; ++k) text += "ab\n";
+    const std::vector<std::string> runs = runs_of(text, 1 << 20);
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runs[1].substr(0, 6), "10000:");
+}
+
+// Lines of every kind across several batches (each ends near 256 KiB): each
+// comes out once, with its own number and bytes, read the usual way or not.
+TEST(HexBatches, LinesAcrossBatchesKeepTheirNumbersAndBytes) {
+    const std::string kinds[] = {"0123456789abcdef0123456789ABCDEF0123456789", "00 01 02", "0a0b\r", "# note", "",
+                                 "00g0", "0123456789abcdef0123456789abcdef"};
+    std::string text;
+    std::vector<std::string> expected;
+    for (std::size_t n = 1; n <= 30000; ++n) {
+        const std::string& line = kinds[n % 7];
+        text += line + "\n";
+        const HexLine scan = parse_hex_line(line);
+        if (scan.kind == HexLine::Kind::Skip) continue;
+        std::string shown = scan.kind == HexLine::Kind::Error ? "error" : "";
+        char digits[3];
+        for (unsigned char b : scan.bytes) shown += (std::snprintf(digits, sizeof digits, "%02x", b), digits);
+        expected.push_back(std::to_string(n) + ":" + shown);
+    }
+    text += std::string(LineReader::kMaxLine + 1, '0') + "\n00ff";  // too long, then a last line with no end
+    expected.push_back("30001:too long");
+    expected.push_back("30002:00ff");
+    EXPECT_EQ(batch_lines_of(text), expected);
 }
 
 TEST(LineReader, DirectoryIsAReadError) {
