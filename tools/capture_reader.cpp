@@ -7,6 +7,8 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <utility>
 #include <vector>
 
 namespace paketlog {
@@ -112,6 +114,12 @@ bool CaptureReader::open(const std::string& path) {
         return false;
     }
     digits_ = time_digits(replay->head);
+    if (PcapFile::takes(replay->head)) {
+        file_ = std::make_unique<PcapFile>(std::move(replay->head), in);
+        delete replay;
+        link_type_ = file_->link_type();
+        return true;
+    }
     FILE* stream = nullptr;
     struct stat info {};
     if (in != stdin && ::fstat(fileno(in), &info) == 0 && S_ISREG(info.st_mode) &&
@@ -192,6 +200,13 @@ std::string CaptureReader::link_type_name() const {
 }
 
 CaptureReader::Next CaptureReader::next(CaptureFrame& frame) {
+    if (file_ != nullptr) {
+        switch (file_->next(frame)) {
+        case PcapFile::Next::Frame: return Next::Frame;
+        case PcapFile::Next::End: return Next::End;
+        case PcapFile::Next::Error: error_ = file_->error(); return Next::Error;
+        }
+    }
     pcap_pkthdr* header = nullptr;
     const u_char* data = nullptr;
     for (;;) {

@@ -1,4 +1,5 @@
-// Reading pcap and pcapng captures, and live capture, through libpcap.
+// Reading pcap and pcapng captures, and live capture: plain pcap files by
+// PcapFile, everything else through libpcap.
 #ifndef PAKETLOG_TOOLS_CAPTURE_READER_H
 #define PAKETLOG_TOOLS_CAPTURE_READER_H
 
@@ -7,19 +8,12 @@
 #include <string>
 
 #include "capture_time.h"
+#include "pcap_file.h"
 
 typedef struct pcap pcap_t;
 
 namespace paketlog {
 namespace tool {
-
-struct CaptureFrame {
-    unsigned long number = 0;  // 1 for the first frame of the capture
-    CaptureTime time;
-    const unsigned char* data = nullptr;  // valid until the next call of next()
-    std::size_t caplen = 0;
-    std::size_t length = 0;  // on the wire
-};
 
 // Whether a file's first bytes are those of a pcap (either byte order,
 // microsecond or nanosecond) or pcapng capture.
@@ -41,7 +35,6 @@ public:
 
     int link_type() const { return link_type_; }
     std::string link_type_name() const;
-    pcap_t* handle() const { return pcap_; }
 
     enum class Next { Frame, End, Error };
     // The next frame; on Next::Error, error() says why and nothing more can be
@@ -53,6 +46,7 @@ public:
     static void stop();
 
 private:
+    std::unique_ptr<PcapFile> file_;  // a plain pcap file, read without libpcap
     pcap_t* pcap_ = nullptr;
     int link_type_ = -1;
     int digits_ = 6;  // of the capture's time stamps

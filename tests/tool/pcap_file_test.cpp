@@ -1,0 +1,215 @@
+// Plain pcap files read by the command's own reader and by libpcap, from the
+// same bytes: the same frames (times, lengths, bytes) and the same end, for
+// good files and for files cut short or holding impossible lengths.
+#include <gtest/gtest.h>
+
+#include <pcap/pcap.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "capture_reader.h"
+#include "pcap_file.h"
+
+using namespace paketlog::tool;
+
+namespace {
+
+struct Record {
+    std::uint32_t seconds;
+    std::uint32_t fraction;
+    std::uint32_t caplen;  // as the record header says
+    std::uint32_t length;
+    std::string data;      // what follows the header (its size may differ from caplen)
+};
+
+struct Layout {
+    bool big = false;
+    bool nano = false;
+    std::uint32_t snaplen = 65535;
+    std::uint32_t link_type = 1;
+};
+
+void put32(std::string& out, std::uint32_t v, bool big) {
+    for (int k = 0; k < 4; ++k) out += static_cast<char>(v >> (big ? 24 - 8 * k : 8 * k) & 0xFF);
+}
+
+void put16(std::string& out, unsigned v, bool big) {
+    out += static_cast<char>(big ? v >> 8 : v & 0xFF);
+    out += static_cast<char>(big ? v & 0xFF : v >> 8);
+}
+
+std::string capture_of(const Layout& l, const std::vector<Record>& records) {
+    std::string out;
+    put32(out, l.nano ? 0xA1B23C4D : 0xA1B2C3D4, l.big);
+    put16(out, 2, l.big);
+    put16(out, 4, l.big);
+    put32(out, 0, l.big);
+    put32(out, 0, l.big);
+    put32(out, l.snaplen, l.big);
+    put32(out, l.link_type, l.big);
+    for (const Record& r : records) {
+        put32(out, r.seconds, l.big);
+        put32(out, r.fraction, l.big);
+        put32(out, r.caplen, l.big);
+        put32(out, r.length, l.big);
+        out += r.data;
+    }
+    return out;
+}
+
+std::string frame_text(const CaptureTime& t, std::size_t caplen, std::size_t length, const unsigned char* data) {
+    std::string text = std::to_string(t.seconds) + "." + std::to_string(t.nanoseconds) + " " +
+                       std::to_string(caplen) + "/" + std::to_string(length) + " ";
+    text.append(reinterpret_cast<const char*>(data), caplen);
+    return text;
+}
+
+// What libpcap reads of `bytes`: a line a frame, then "end" or "error: ...".
+std::vector<std::string> by_libpcap(std::string bytes) {
+    std::FILE* in = fmemopen(bytes.data(), bytes.size(), "rb");
+    char errbuf[PCAP_ERRBUF_SIZE] = "";
+    pcap_t* p = pcap_fopen_offline_with_tstamp_precision(in, PCAP_TSTAMP_PRECISION_NANO, errbuf);
+    if (p == nullptr) return {std::string("open: ") + errbuf};
+    std::vector<std::string> seen{"link " + std::to_string(pcap_datalink(p))};
+    pcap_pkthdr* header = nullptr;
+    const u_char* data = nullptr;
+    for (int got; (got = pcap_next_ex(p, &header, &data)) != PCAP_ERROR_BREAK;) {
+        if (got != 1) {
+            seen.push_back(std::string("error: ") + pcap_geterr(p));
+            break;
+        }
+        const CaptureTime t = normal_time(header->ts.tv_sec, header->ts.tv_usec, 9);
+        seen.push_back(frame_text(t, header->caplen, header->len, data));
+    }
+    if (seen.back().rfind("error", 0) != 0) seen.push_back("end");
+    pcap_close(p);
+    return seen;
+}
+
+// The same through PcapFile, after the first bytes are read as the command reads them.
+std::vector<std::string> by_pcap_file(std::string bytes) {
+    std::FILE* in = fmemopen(bytes.data(), bytes.size(), "rb");
+    std::vector<unsigned char> head(4096);
+    head.resize(std::fread(head.data(), 1, head.size(), in));
+    if (!PcapFile::takes(head)) {
+        std::fclose(in);
+        return {"not taken"};
+    }
+    PcapFile file(head, in);
+    std::vector<std::string> seen{"link " + std::to_string(file.link_type())};
+    CaptureFrame frame;
+    for (PcapFile::Next next; (next = file.next(frame)) != PcapFile::Next::End;) {
+        if (next == PcapFile::Next::Error) {
+            seen.push_back("error: " + file.error());
+            return seen;
+        }
+        seen.push_back(frame_text(frame.time, frame.caplen, frame.length, frame.data));
+    }
+    seen.push_back("end");
+    return seen;
+}
+
+std::vector<Record> three_frames() {
+    return {{1709285400, 250001, 4, 60, "abcd"}, {1709285401, 999999, 0, 0, ""}, {5, 7, 6, 6, "uvwxyz"}};
+}
+
+}  // namespace
+
+TEST(PcapFile, FramesAsLibpcapReadsThemInEveryByteOrderAndPrecision) {
+    for (const bool big : {false, true}) {
+        for (const bool nano : {false, true}) {
+            Layout l;
+            l.big = big;
+            l.nano = nano;
+            const std::string bytes = capture_of(l, three_frames());
+            EXPECT_EQ(by_pcap_file(bytes), by_libpcap(bytes)) << big << nano;
+        }
+    }
+}
+
+// Frames enough to be read in several reads, the last frame straddling them.
+TEST(PcapFile, ManyFramesAcrossReads) {
+    std::vector<Record> records;
+    for (std::uint32_t n = 0; n < 5000; ++n) records.push_back({n, n, 100 + n % 50, 200, std::string(100 + n % 50, 'a' + n % 26)});
+    const std::string bytes = capture_of(Layout{}, records);
+    EXPECT_EQ(by_pcap_file(bytes), by_libpcap(bytes));
+}
+
+TEST(PcapFile, TimeFieldsReadAsSigned) {
+    const std::string bytes = capture_of(Layout{}, {{0xFFFFFFFF, 0xFFFFFFFF, 1, 1, "a"}, {0x80000000, 2000000, 1, 1, "b"}});
+    EXPECT_EQ(by_pcap_file(bytes), by_libpcap(bytes));
+}
+
+TEST(PcapFile, RawLinkTypeNumberedAsLibpcapDoes) {
+    Layout l;
+    l.link_type = 101;
+    const std::string bytes = capture_of(l, three_frames());
+    EXPECT_EQ(by_pcap_file(bytes), by_libpcap(bytes));
+}
+
+TEST(PcapFile, FrameLongerThanTheSnapshotIsCutToIt) {
+    Layout l;
+    l.snaplen = 3;
+    const std::string bytes = capture_of(l, three_frames());
+    EXPECT_EQ(by_pcap_file(bytes), by_libpcap(bytes));
+}
+
+TEST(PcapFile, SnapshotOfNothingMeansTheLimit) {
+    Layout l;
+    l.snaplen = 0;
+    const std::string bytes = capture_of(l, three_frames());
+    EXPECT_EQ(by_pcap_file(bytes), by_libpcap(bytes));
+}
+
+TEST(PcapFile, LongestFrameIsRead) {
+    const std::string bytes = capture_of(Layout{}, {{1, 1, kMaxCaplen, kMaxCaplen, std::string(kMaxCaplen, 'x')}});
+    EXPECT_EQ(by_pcap_file(bytes), by_libpcap(bytes));
+}
+
+TEST(PcapFile, OneBytePastTheLongestFrameIsAnError) {
+    const std::string bytes =
+        capture_of(Layout{}, {{1, 1, 2, 2, "ok"}, {1, 1, kMaxCaplen + 1, 9, std::string(kMaxCaplen + 1, 'x')}});
+    EXPECT_EQ(by_pcap_file(bytes), by_libpcap(bytes));
+}
+
+TEST(PcapFile, RecordHeaderCutShortIsAnError) {
+    const std::string bytes = capture_of(Layout{}, three_frames()) + std::string(15, '\0');
+    EXPECT_EQ(by_pcap_file(bytes), by_libpcap(bytes));
+}
+
+TEST(PcapFile, FrameCutShortIsAnError) {
+    std::string bytes = capture_of(Layout{}, three_frames());
+    bytes.pop_back();
+    EXPECT_EQ(by_pcap_file(bytes), by_libpcap(bytes));
+}
+
+TEST(PcapFile, NoFramesAtAll) {
+    const std::string bytes = capture_of(Layout{}, {});
+    EXPECT_EQ(by_pcap_file(bytes), by_libpcap(bytes));
+}
+
+// What the reader does not take goes to libpcap, with its own messages.
+TEST(PcapFile, OtherVersionsAreLeftToLibpcap) {
+    std::string bytes = capture_of(Layout{}, three_frames());
+    bytes[6] = 3;  // version 2.3: lengths perhaps swapped
+    EXPECT_EQ(by_pcap_file(bytes), std::vector<std::string>{"not taken"});
+}
+
+TEST(PcapFile, LinkTypesTheCommandCannotDecodeAreLeftToLibpcap) {
+    Layout l;
+    l.link_type = 105;  // 802.11
+    EXPECT_EQ(by_pcap_file(capture_of(l, three_frames())), std::vector<std::string>{"not taken"});
+}
+
+TEST(PcapFile, LinkTypeWithExtraBitsIsLeftToLibpcap) {
+    Layout l;
+    l.link_type = 0x10000001;  // Ethernet, with the length of a frame check sequence
+    EXPECT_EQ(by_pcap_file(capture_of(l, three_frames())), std::vector<std::string>{"not taken"});
+}
+
+TEST(PcapFile, FileHeaderCutShortIsLeftToLibpcap) {
+    EXPECT_EQ(by_pcap_file(capture_of(Layout{}, {}).substr(0, 23)), std::vector<std::string>{"not taken"});
+}

@@ -1,0 +1,138 @@
+#include "pcap_file.h"
+
+#include <pcap/dlt.h>
+
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+namespace paketlog {
+namespace tool {
+namespace {
+
+constexpr std::size_t kFileHeader = 24;
+constexpr std::size_t kRecordHeader = 16;
+constexpr std::size_t kReadSize = std::size_t{256} << 10;  // asked of the system at once
+// Room for a whole record behind what is left of the last read.
+constexpr std::size_t kBufferSize = kReadSize + kRecordHeader + kMaxCaplen;
+
+constexpr std::uint32_t kMicroMagic = 0xA1B2C3D4;
+constexpr std::uint32_t kNanoMagic = 0xA1B23C4D;
+
+std::uint32_t load32(const unsigned char* p, bool big) {
+    return big ? std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | p[3]
+               : std::uint32_t{p[3]} << 24 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[1]} << 8 | p[0];
+}
+std::uint32_t swapped(std::uint32_t v) { return v >> 24 | (v >> 8 & 0xFF00) | (v << 8 & 0xFF0000) | v << 24; }
+
+// The link types in a file's header that the command decodes, as libpcap
+// gives them (its DLT_ values): only LINKTYPE_RAW is numbered otherwise.
+int link_type_of(std::uint32_t file_link_type) {
+    switch (file_link_type) {
+    case 101: return DLT_RAW;  // LINKTYPE_RAW
+    case DLT_NULL:
+    case DLT_EN10MB:
+    case DLT_RAW:
+    case DLT_LOOP:
+    case DLT_LINUX_SLL:
+    case DLT_LINUX_SLL2:
+    case DLT_IPV4:
+    case DLT_IPV6: return static_cast<int>(file_link_type);
+    default: return -1;
+    }
+}
+
+struct FileHeader {
+    bool big = false;
+    bool nano = false;
+    std::uint32_t snaplen = 0;
+    int link_type = -1;
+};
+
+// The header of a plain capture: version 2.4 (older ones may have their
+// lengths swapped, which libpcap undoes), a link type without extra bits.
+bool read_header(const std::vector<unsigned char>& head, FileHeader& h) {
+    if (head.size() < kFileHeader) return false;
+    const std::uint32_t magic = load32(head.data(), false);
+    h.big = magic == swapped(kMicroMagic) || magic == swapped(kNanoMagic);
+    h.nano = magic == kNanoMagic || magic == swapped(kNanoMagic);
+    if (!h.big && magic != kMicroMagic && magic != kNanoMagic) return false;
+    const unsigned major = h.big ? unsigned{head[4]} << 8 | head[5] : unsigned{head[5]} << 8 | head[4];
+    const unsigned minor = h.big ? unsigned{head[6]} << 8 | head[7] : unsigned{head[7]} << 8 | head[6];
+    if (major != 2 || minor != 4) return false;
+    h.snaplen = load32(head.data() + 16, h.big);
+    h.link_type = link_type_of(load32(head.data() + 20, h.big));
+    return h.link_type >= 0;
+}
+
+}  // namespace
+
+bool PcapFile::takes(const std::vector<unsigned char>& head) {
+    FileHeader h;
+    return read_header(head, h);
+}
+
+PcapFile::PcapFile(std::vector<unsigned char> head, std::FILE* rest)
+    : in_(rest), buffer_(new unsigned char[kBufferSize]) {
+    FileHeader h;
+    read_header(head, h);
+    big_ = h.big;
+    nano_ = h.nano;
+    // libpcap's reading of the header's snapshot length: 0 or past the limit is the limit.
+    snapshot_ = h.snaplen == 0 || h.snaplen > kMaxCaplen ? kMaxCaplen : h.snaplen;
+    link_type_ = h.link_type;
+    // The frames already read behind the file header come first.
+    if (head.size() > kFileHeader) {
+        end_ = head.size() - kFileHeader;
+        std::memcpy(buffer_.get(), head.data() + kFileHeader, end_);
+    }
+}
+
+PcapFile::~PcapFile() {
+    if (in_ != nullptr && in_ != stdin) std::fclose(in_);
+}
+
+bool PcapFile::refill(std::size_t n) {
+    std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
+    end_ -= begin_;
+    begin_ = 0;
+    while (end_ < n) {
+        const std::size_t got = std::fread(buffer_.get() + end_, 1, std::min(kReadSize, kBufferSize - end_), in_);
+        if (got == 0) return false;
+        end_ += got;
+    }
+    return true;
+}
+
+PcapFile::Next PcapFile::next(CaptureFrame& frame) {
+    if (!error_.empty()) return Next::Error;
+    const auto failed = [&](std::string what) {
+        error_ = std::ferror(in_) ? std::string("error reading dump file: ") + std::strerror(errno) : std::move(what);
+        return Next::Error;
+    };
+    if (!have(kRecordHeader)) {
+        if (end_ == begin_ && !std::ferror(in_)) return Next::End;
+        return failed("truncated dump file; tried to read 16 header bytes, only got " + std::to_string(end_ - begin_));
+    }
+    const std::uint32_t caplen = field(8);
+    if (caplen > kMaxCaplen)
+        return failed("invalid packet capture length " + std::to_string(caplen) + ", bigger than snaplen of " +
+                      std::to_string(snapshot_));
+    if (!have(kRecordHeader + caplen))
+        return failed("truncated dump file; tried to read " + std::to_string(caplen) + " captured bytes, only got " +
+                      std::to_string(end_ - begin_ - kRecordHeader));
+    // Both time fields are signed, as libpcap reads them.
+    const std::int64_t seconds = static_cast<std::int32_t>(field(0));
+    const std::int64_t fraction = static_cast<std::int32_t>(field(4));
+    frame.number = ++count_;
+    frame.time = normal_time(seconds, nano_ ? fraction : fraction * 1000, 9);
+    frame.time.digits = time_digits();
+    frame.data = buffer_.get() + begin_ + kRecordHeader;
+    frame.caplen = caplen > snapshot_ ? snapshot_ : caplen;  // what libpcap hands out of a longer one
+    frame.length = field(12);
+    begin_ += kRecordHeader + caplen;
+    return Next::Frame;
+}
+
+}  // namespace tool
+}  // namespace paketlog

@@ -1,0 +1,78 @@
+// Classic pcap files read straight from their bytes: a 24-byte file header,
+// then each frame behind a 16-byte record header. Many frames come with
+// one read, where libpcap makes two calls of the C library a frame. Only
+// the plain files are taken here (version 2, a link type the command
+// decodes); libpcap reads all else, with its own messages.
+#ifndef PAKETLOG_TOOLS_PCAP_FILE_H
+#define PAKETLOG_TOOLS_PCAP_FILE_H
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "capture_time.h"
+
+namespace paketlog {
+namespace tool {
+
+struct CaptureFrame {
+    unsigned long number = 0;  // 1 for the first frame of the capture
+    CaptureTime time;
+    const unsigned char* data = nullptr;  // valid until the next frame is read
+    std::size_t caplen = 0;
+    std::size_t length = 0;  // on the wire
+};
+
+// The most bytes of a frame a capture may hold (libpcap's limit for these link types).
+constexpr std::uint32_t kMaxCaplen = 262144;
+
+class PcapFile {
+public:
+    // Whether `head`, the first bytes of a file, opens a capture this reader takes.
+    static bool takes(const std::vector<unsigned char>& head);
+
+    // `head` (one that takes() accepts) was read from `rest`, which holds
+    // the bytes after it; `rest` is closed at the end, but standard input.
+    PcapFile(std::vector<unsigned char> head, std::FILE* rest);
+    ~PcapFile();
+    PcapFile(const PcapFile&) = delete;
+    PcapFile& operator=(const PcapFile&) = delete;
+
+    int link_type() const { return link_type_; }  // as libpcap's DLT_ value
+    int time_digits() const { return nano_ ? 9 : 6; }
+
+    enum class Next { Frame, End, Error };
+    // The next frame; on Next::Error, error() says why and nothing more is read.
+    Next next(CaptureFrame& frame);
+    const std::string& error() const { return error_; }
+
+private:
+    // At least `n` unread bytes in the buffer, unless the file ends first.
+    bool have(std::size_t n) { return end_ - begin_ >= n || refill(n); }
+    bool refill(std::size_t n);
+    // A field of the unread bytes, in the file's byte order.
+    std::uint32_t field(std::size_t at) const {
+        const unsigned char* p = buffer_.get() + begin_ + at;
+        return big_ ? std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | p[3]
+                    : std::uint32_t{p[3]} << 24 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[1]} << 8 | p[0];
+    }
+
+    std::FILE* in_;
+    std::unique_ptr<unsigned char[]> buffer_;
+    std::size_t begin_ = 0;  // the unread bytes are buffer_[begin_, end_)
+    std::size_t end_ = 0;
+    bool big_ = false;   // fields stored most significant byte first
+    bool nano_ = false;  // time stamps in nanoseconds, not microseconds
+    std::uint32_t snapshot_ = kMaxCaplen;
+    int link_type_ = 0;
+    unsigned long count_ = 0;
+    std::string error_;
+};
+
+}  // namespace tool
+}  // namespace paketlog
+
+#endif
