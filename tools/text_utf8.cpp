@@ -11,8 +11,8 @@
 #include "cpu_features.h"
 #include "json_text.h"
 
-#if defined(__SSE2__)
-#include <tmmintrin.h>
+#if defined(__SSE2__) && defined(PAKETLOG_X86_FEATURES)
+#include <immintrin.h>
 #endif
 
 namespace paketlog {
@@ -142,19 +142,8 @@ __attribute__((noinline)) void translate(std::string_view text, const Cp1251ToUt
     out.commit(static_cast<std::size_t>(o - start));
 }
 
-#if defined(__SSE2__) && (defined(__GNUC__) || defined(__clang__))
-#define PAKETLOG_LETTERS_SSSE3 1
-
-// 0xFF for each byte of `x` shown as itself: printable ASCII (0x20-0x7E),
-// and in JSON neither '"' nor '\'. As signed bytes, 0x80-0xFF are below 0x20.
-template <bool Json>
-__m128i plain_bytes(__m128i x) {
-    __m128i plain = _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8(0x1F)), _mm_cmplt_epi8(x, _mm_set1_epi8(0x7F)));
-    if (Json)
-        plain = _mm_andnot_si128(
-            _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('"')), _mm_cmpeq_epi8(x, _mm_set1_epi8('\\'))), plain);
-    return plain;
-}
+#if defined(__SSE2__) && defined(PAKETLOG_X86_FEATURES)
+#define PAKETLOG_LETTERS_SIMD 1
 
 // For each mask of eight bytes (bit k set: byte k is plain), the byte
 // shuffle that keeps of their eight (lead, trail) pairs the lead byte of a
@@ -178,73 +167,168 @@ constexpr Compactions kCompactions = [] {
     return c;
 }();
 
-// As translate(), with the letters А-я (0xC0-0xFF, U+0410-U+044F: 0xD0 or
-// 0xD1 and a trail byte each) worked out sixteen at a time among plain
-// bytes, by the rule rather than the table: Russian text takes turns between
-// letters and plain bytes every few bytes. Sixteen plain bytes are copied at
-// once; eight bytes with any other byte, and the last fifteen or fewer, as
-// translate() does.
+// The letters А-я (0xC0-0xFF, U+0410-U+044F) by their rule: lead byte 0xD0,
+// or 0xD1 from 0xF0 on; trail byte 0x80 | (byte + 0x10) & 0x3F, which is
+// the byte less 0x30, or less 0x70 from 0xF0 on. Russian text takes turns
+// between letters and plain bytes every few bytes, so a block of them is
+// worked out at once: each byte becomes a (lead, trail) pair, a plain byte
+// its own lead, and a shuffle per eight bytes keeps what is shown. Eight
+// bytes with any other byte in them go through the table.
+
+// The pairs of eight bytes at `o`, kept by `plain` (bit k: byte k is
+// plain, else a letter); where they end.
+__attribute__((target("ssse3"), always_inline)) inline char* put_pairs(__m128i pairs, unsigned plain, char* o) {
+    plain &= 0xFF;
+    const __m128i order = _mm_load_si128(reinterpret_cast<const __m128i*>(kCompactions.order[plain]));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(o), _mm_shuffle_epi8(pairs, order));
+    return o + kCompactions.kept[plain];
+}
+
+// A block of `n` text bytes at `p` (of them, bit k of `plain` and
+// `letters` tells which byte k is), their pairs in `pairs`, eight at a
+// time: as pairs when the eight bytes are all plain bytes or letters, else
+// through `table`; where their form ends.
+__attribute__((target("ssse3"))) inline char* put_groups(const __m128i* pairs, unsigned plain, unsigned letters,
+                                                        const unsigned char* p, unsigned n,
+                                                        const Cp1251ToUtf8::Table& table, char* o) {
+    for (unsigned at = 0; at < n; at += 8, plain >>= 8, letters >>= 8) {
+        const unsigned count = n - at < 8 ? n - at : 8;
+        if (((plain | letters) & 0xFF) == 0xFF) {
+            o = put_pairs(pairs[at / 8], plain, o) - (8 - count);
+        } else {
+            for (unsigned k = 0; k < count; ++k) o = put_form(table, p[at + k], o);
+        }
+    }
+    return o;
+}
+
+// Where the last block of `n` text bytes is read from: in place when the
+// text's buffer goes on past it, else from `copy`, the bytes put there
+// with zeros after them.
+inline const unsigned char* last_block(const unsigned char* p, std::size_t n, bool padded, unsigned char (&copy)[32]) {
+    if (padded) return p;
+    std::memset(copy, 0, sizeof copy);
+    std::memcpy(copy, p, n);
+    return copy;
+}
+
+// Sixteen bytes at a time, for processors without AVX2.
+
+// 0xFF for each byte of `x` not shown as itself: all but printable ASCII
+// (0x20-0x7E) and, in JSON, '"' and '\'. One more than a printable byte,
+// as a signed byte, is above 0x20; one more than any other byte is not.
 template <bool Json>
-__attribute__((target("ssse3"))) void translate_letters(std::string_view text, const Cp1251ToUtf8::Table& table,
-                                                        TextBuffer& out) {
-    char* const start = out.room(text.size() * 7 + 18);  // a JSON string's quotes included
+__attribute__((target("ssse3"), always_inline)) inline __m128i special_bytes(__m128i x) {
+    __m128i special = _mm_cmpgt_epi8(_mm_set1_epi8(0x21), _mm_add_epi8(x, _mm_set1_epi8(1)));
+    if (Json)
+        special = _mm_or_si128(special, _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('"')),
+                                                     _mm_cmpeq_epi8(x, _mm_set1_epi8('\\'))));
+    return special;
+}
+
+// The sixteen bytes at `p`, of which the first `n` (1 to 16) are text, at
+// `o`; where their form ends. The bytes past the text count as plain.
+template <bool Json>
+__attribute__((target("ssse3"), always_inline)) inline char* put_sixteen(const unsigned char* p, unsigned n,
+                                                                        const Cp1251ToUtf8::Table& table, char* o) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i special = special_bytes<Json>(x);
+    const unsigned text = n >= 16 ? 0xFFFFu : (1u << n) - 1;
+    const unsigned special_bits = static_cast<unsigned>(_mm_movemask_epi8(special)) & text;
+    if (special_bits == 0) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o), x);
+        return o + n;
+    }
+    const unsigned plain = ~special_bits;
+    const __m128i top_two = _mm_set1_epi8(static_cast<char>(0xC0));
+    const unsigned letters =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(x, top_two), top_two)));
+    const __m128i from_f0 = _mm_cmpgt_epi8(x, _mm_set1_epi8(-17));
+    const __m128i d0 = _mm_set1_epi8(static_cast<char>(0xD0));
+    const __m128i lead = _mm_or_si128(_mm_andnot_si128(special, x), _mm_and_si128(special, _mm_sub_epi8(d0, from_f0)));
+    const __m128i trail = _mm_add_epi8(_mm_add_epi8(x, d0), _mm_and_si128(from_f0, top_two));
+    const __m128i pairs[2] = {_mm_unpacklo_epi8(lead, trail), _mm_unpackhi_epi8(lead, trail)};
+    if ((plain | letters) == ~0u) return put_pairs(pairs[1], plain >> 8, put_pairs(pairs[0], plain, o)) - (16 - n);
+    return put_groups(pairs, plain, letters, p, n, table, o);
+}
+
+// As translate(), sixteen bytes at a time. `padded`: the text's buffer goes
+// on for sixteen bytes past it (see Cp1251ToUtf8::PaddedText).
+template <bool Json>
+__attribute__((target("ssse3"), noinline)) void translate16(std::string_view text, bool padded,
+                                                           const Cp1251ToUtf8::Table& table, TextBuffer& out) {
+    char* const start = out.room(text.size() * 7 + 2 + 32);  // the quotes, and a block's store past the end
     char* o = start;
     if (Json) *o++ = '"';
     const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
     const unsigned char* const end = p + text.size();
-    for (; end - p >= 16; p += 16) {
-        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const __m128i plain = plain_bytes<Json>(x);
-        const unsigned plain_bits = static_cast<unsigned>(_mm_movemask_epi8(plain));
-        if (plain_bits == 0xFFFF) {
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(o), x);
-            o += 16;
-            continue;
-        }
-        // As signed bytes, the letters 0xC0-0xFF are -64 to -1.
-        const __m128i letter = _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8(-65)), _mm_cmplt_epi8(x, _mm_setzero_si128()));
-        const unsigned letter_bits = static_cast<unsigned>(_mm_movemask_epi8(letter));
-        // A plain byte leads as itself; a letter leads with 0xD0, or 0xD1 from 0xF0 on.
-        const __m128i from_f0 = _mm_cmpgt_epi8(x, _mm_set1_epi8(-17));
-        const __m128i lead = _mm_or_si128(_mm_and_si128(plain, x),
-                                          _mm_andnot_si128(plain, _mm_sub_epi8(_mm_set1_epi8(static_cast<char>(0xD0)), from_f0)));
-        const __m128i trail =
-            _mm_or_si128(_mm_and_si128(_mm_add_epi8(x, _mm_set1_epi8(0x10)), _mm_set1_epi8(0x3F)),
-                         _mm_set1_epi8(static_cast<char>(0x80)));
-        const __m128i pairs[2] = {_mm_unpacklo_epi8(lead, trail), _mm_unpackhi_epi8(lead, trail)};
-        if ((plain_bits | letter_bits) == 0xFFFF) {  // plain bytes and letters only: both halves by their shuffles
-            const unsigned low = plain_bits & 0xFF, high = plain_bits >> 8;
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(o),
-                             _mm_shuffle_epi8(pairs[0], _mm_load_si128(reinterpret_cast<const __m128i*>(kCompactions.order[low]))));
-            o += kCompactions.kept[low];
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(o),
-                             _mm_shuffle_epi8(pairs[1], _mm_load_si128(reinterpret_cast<const __m128i*>(kCompactions.order[high]))));
-            o += kCompactions.kept[high];
-            continue;
-        }
-        for (unsigned half = 0; half < 2; ++half) {
-            const unsigned mask = plain_bits >> (8 * half) & 0xFF;
-            if (((plain_bits | letter_bits) >> (8 * half) & 0xFF) != 0xFF) {
-                for (unsigned k = 0; k < 8; ++k) o = put_form(table, p[8 * half + k], o);
-                continue;
-            }
-            const __m128i order = _mm_load_si128(reinterpret_cast<const __m128i*>(kCompactions.order[mask]));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(o), _mm_shuffle_epi8(pairs[half], order));
-            o += kCompactions.kept[mask];
-        }
+    for (; end - p >= 16; p += 16) o = put_sixteen<Json>(p, 16, table, o);
+    unsigned char copy[32];
+    const unsigned n = static_cast<unsigned>(end - p);
+    if (n != 0) o = put_sixteen<Json>(last_block(p, n, padded, copy), n, table, o);
+    if (Json) *o++ = '"';
+    out.commit(static_cast<std::size_t>(o - start));
+}
+
+// Thirty-two bytes at a time (AVX2).
+
+template <bool Json>
+__attribute__((target("avx2"), always_inline)) inline __m256i special_bytes(__m256i x) {
+    __m256i special = _mm256_cmpgt_epi8(_mm256_set1_epi8(0x21), _mm256_add_epi8(x, _mm256_set1_epi8(1)));
+    if (Json)
+        special = _mm256_or_si256(special, _mm256_or_si256(_mm256_cmpeq_epi8(x, _mm256_set1_epi8('"')),
+                                                           _mm256_cmpeq_epi8(x, _mm256_set1_epi8('\\'))));
+    return special;
+}
+
+// The thirty-two bytes at `p`, of which the first `n` (1 to 32) are text,
+// at `o`; where their form ends. The bytes past the text count as plain.
+template <bool Json>
+__attribute__((target("avx2"), always_inline)) inline char* put_thirty_two(const unsigned char* p, unsigned n,
+                                                                          const Cp1251ToUtf8::Table& table, char* o) {
+    const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+    const __m256i special = special_bytes<Json>(x);
+    const unsigned text = n >= 32 ? ~0u : (1u << n) - 1;
+    const unsigned special_bits = static_cast<unsigned>(_mm256_movemask_epi8(special)) & text;
+    if (special_bits == 0) {
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(o), x);
+        return o + n;
     }
-    // Fewer than sixteen bytes left: when the sixteen that end the text are
-    // all plain, they are copied from where they start (the bytes before
-    // the rest stood for themselves, so are written again the same).
-    if (p != end && text.size() >= 16) {
-        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(end - 16));
-        if (_mm_movemask_epi8(plain_bytes<Json>(x)) == 0xFFFF) {
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(o - (16 - (end - p))), x);
-            o += end - p;
-            p = end;
-        }
+    const unsigned plain = ~special_bits;
+    const __m256i top_two = _mm256_set1_epi8(static_cast<char>(0xC0));
+    const unsigned letters =
+        static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_and_si256(x, top_two), top_two)));
+    const __m256i from_f0 = _mm256_cmpgt_epi8(x, _mm256_set1_epi8(-17));
+    const __m256i d0 = _mm256_set1_epi8(static_cast<char>(0xD0));
+    const __m256i lead = _mm256_blendv_epi8(x, _mm256_sub_epi8(d0, from_f0), special);
+    const __m256i trail = _mm256_add_epi8(_mm256_add_epi8(x, d0), _mm256_and_si256(from_f0, top_two));
+    // Pairs of bytes 0-7 and 16-23, and of 8-15 and 24-31.
+    const __m256i low = _mm256_unpacklo_epi8(lead, trail);
+    const __m256i high = _mm256_unpackhi_epi8(lead, trail);
+    const __m128i pairs[4] = {_mm256_castsi256_si128(low), _mm256_castsi256_si128(high),
+                              _mm256_extracti128_si256(low, 1), _mm256_extracti128_si256(high, 1)};
+    if ((plain | letters) == ~0u) {
+        o = put_pairs(pairs[0], plain, o);
+        o = put_pairs(pairs[1], plain >> 8, o);
+        o = put_pairs(pairs[2], plain >> 16, o);
+        return put_pairs(pairs[3], plain >> 24, o) - (32 - n);
     }
-    if (p != end) o = translate_bytes<Json>(p, end, table, o);
+    return put_groups(pairs, plain, letters, p, n, table, o);
+}
+
+// As translate16(), thirty-two bytes at a time.
+template <bool Json>
+__attribute__((target("avx2"), noinline)) void translate32(std::string_view text, bool padded,
+                                                          const Cp1251ToUtf8::Table& table, TextBuffer& out) {
+    char* const start = out.room(text.size() * 7 + 2 + 32);  // the quotes, and a block's store past the end
+    char* o = start;
+    if (Json) *o++ = '"';
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
+    const unsigned char* const end = p + text.size();
+    for (; end - p >= 32; p += 32) o = put_thirty_two<Json>(p, 32, table, o);
+    unsigned char copy[32];
+    const unsigned n = static_cast<unsigned>(end - p);
+    if (n != 0) o = put_thirty_two<Json>(last_block(p, n, padded, copy), n, table, o);
     if (Json) *o++ = '"';
     out.commit(static_cast<std::size_t>(o - start));
 }
@@ -261,9 +345,22 @@ bool letters_by_rule(const Cp1251ToUtf8::Table& table) {
 }
 #endif
 
+// `text` through `table` the widest way `stride` allows.
+template <bool Json>
+void translate_by(unsigned stride, std::string_view text, bool padded, const Cp1251ToUtf8::Table& table,
+                  TextBuffer& out) {
+#if defined(PAKETLOG_LETTERS_SIMD)
+    if (stride == 32) return translate32<Json>(text, padded, table, out);
+    if (stride == 16) return translate16<Json>(text, padded, table, out);
+#endif
+    (void)stride;
+    (void)padded;
+    translate<Json>(text, table, out);
+}
+
 }  // namespace
 
-Cp1251ToUtf8::Cp1251ToUtf8() {
+Cp1251ToUtf8::Cp1251ToUtf8(Stride widest) {
     Iconv cd("UTF-8", "WINDOWS-1251");
     for (int b = 0; b < 256; ++b) {
         const unsigned char byte = static_cast<unsigned char>(b);
@@ -280,23 +377,32 @@ Cp1251ToUtf8::Cp1251ToUtf8() {
         const std::string quoted = json_string(text);
         set_form(json_, byte, quoted.substr(1, quoted.size() - 2));
     }
-#if defined(PAKETLOG_LETTERS_SSSE3)
-    letters_ = cpu_has_ssse3() && letters_by_rule(shown_) && letters_by_rule(json_);
+#if defined(PAKETLOG_LETTERS_SIMD)
+    if (letters_by_rule(shown_) && letters_by_rule(json_)) {
+        if (widest == Stride::Widest && cpu_has_avx2())
+            stride_ = 32;
+        else if (widest != Stride::Eight && cpu_has_ssse3())
+            stride_ = 16;
+    }
+#else
+    (void)widest;
 #endif
 }
 
 void Cp1251ToUtf8::append(std::string_view text, TextBuffer& out) const {
-#if defined(PAKETLOG_LETTERS_SSSE3)
-    if (letters_) return translate_letters<false>(text, shown_, out);
-#endif
-    translate<false>(text, shown_, out);
+    translate_by<false>(stride_, text, false, shown_, out);
+}
+
+void Cp1251ToUtf8::append(PaddedText text, TextBuffer& out) const {
+    translate_by<false>(stride_, text.text, true, shown_, out);
 }
 
 void Cp1251ToUtf8::append_json(std::string_view text, TextBuffer& out) const {
-#if defined(PAKETLOG_LETTERS_SSSE3)
-    if (letters_) return translate_letters<true>(text, json_, out);
-#endif
-    translate<true>(text, json_, out);
+    translate_by<true>(stride_, text, false, json_, out);
+}
+
+void Cp1251ToUtf8::append_json(PaddedText text, TextBuffer& out) const {
+    translate_by<true>(stride_, text.text, true, json_, out);
 }
 
 std::string Cp1251ToUtf8::convert(std::string_view text) const {
