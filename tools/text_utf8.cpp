@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <array>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -147,24 +148,26 @@ __attribute__((noinline)) void translate(std::string_view text, const Cp1251ToUt
 
 // For each mask of eight bytes (bit k set: byte k is plain), the byte
 // shuffle that keeps of their eight (lead, trail) pairs the lead byte of a
-// plain byte and both bytes of a letter, and how many bytes it keeps.
-struct Compactions {
-    alignas(16) unsigned char order[256][16];
-    unsigned char kept[256];
+// plain byte and both bytes of a letter, and how many bytes it keeps; one
+// row of 32 bytes each, so a row is found with one shift.
+struct Compaction {
+    alignas(32) unsigned char order[16];
+    unsigned char kept;
 };
 
-constexpr Compactions kCompactions = [] {
-    Compactions c{};
+constexpr std::array<Compaction, 256> kCompactions = [] {
+    std::array<Compaction, 256> rows{};
     for (int mask = 0; mask < 256; ++mask) {
+        Compaction& c = rows[static_cast<std::size_t>(mask)];
         int n = 0;
         for (int k = 0; k < 8; ++k) {
-            c.order[mask][n++] = static_cast<unsigned char>(2 * k);
-            if ((mask >> k & 1) == 0) c.order[mask][n++] = static_cast<unsigned char>(2 * k + 1);
+            c.order[n++] = static_cast<unsigned char>(2 * k);
+            if ((mask >> k & 1) == 0) c.order[n++] = static_cast<unsigned char>(2 * k + 1);
         }
-        c.kept[mask] = static_cast<unsigned char>(n);
-        while (n < 16) c.order[mask][n++] = 0x80;  // a zero byte, past the length kept
+        c.kept = static_cast<unsigned char>(n);
+        while (n < 16) c.order[n++] = 0x80;  // a zero byte, past the length kept
     }
-    return c;
+    return rows;
 }();
 
 // The letters А-я (0xC0-0xFF, U+0410-U+044F) by their rule: lead byte 0xD0,
@@ -178,10 +181,10 @@ constexpr Compactions kCompactions = [] {
 // The pairs of eight bytes at `o`, kept by `plain` (bit k: byte k is
 // plain, else a letter); where they end.
 __attribute__((target("ssse3"), always_inline)) inline char* put_pairs(__m128i pairs, unsigned plain, char* o) {
-    plain &= 0xFF;
-    const __m128i order = _mm_load_si128(reinterpret_cast<const __m128i*>(kCompactions.order[plain]));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(o), _mm_shuffle_epi8(pairs, order));
-    return o + kCompactions.kept[plain];
+    const Compaction& c = kCompactions[plain & 0xFF];
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(o),
+                     _mm_shuffle_epi8(pairs, _mm_load_si128(reinterpret_cast<const __m128i*>(c.order))));
+    return o + c.kept;
 }
 
 // A block of `n` text bytes at `p` (of them, bit k of `plain` and
@@ -202,28 +205,18 @@ __attribute__((target("ssse3"))) inline char* put_groups(const __m128i* pairs, u
     return o;
 }
 
-// Where the last block of `n` text bytes is read from: in place when the
-// text's buffer goes on past it, else from `copy`, the bytes put there
-// with zeros after them.
-inline const unsigned char* last_block(const unsigned char* p, std::size_t n, bool padded, unsigned char (&copy)[32]) {
-    if (padded) return p;
-    std::memset(copy, 0, sizeof copy);
-    std::memcpy(copy, p, n);
-    return copy;
-}
-
 // Sixteen bytes at a time, for processors without AVX2.
 
-// 0xFF for each byte of `x` not shown as itself: all but printable ASCII
-// (0x20-0x7E) and, in JSON, '"' and '\'. One more than a printable byte,
-// as a signed byte, is above 0x20; one more than any other byte is not.
+// 0xFF for each byte of `x` shown as itself: printable ASCII (0x20-0x7E),
+// and in JSON neither '"' nor '\'. One more than a printable byte, as a
+// signed byte, is above 0x20; one more than any other byte is not.
 template <bool Json>
-__attribute__((target("ssse3"), always_inline)) inline __m128i special_bytes(__m128i x) {
-    __m128i special = _mm_cmpgt_epi8(_mm_set1_epi8(0x21), _mm_add_epi8(x, _mm_set1_epi8(1)));
+__attribute__((target("ssse3"), always_inline)) inline __m128i plain_bytes(__m128i x) {
+    __m128i plain = _mm_cmpgt_epi8(_mm_add_epi8(x, _mm_set1_epi8(1)), _mm_set1_epi8(0x20));
     if (Json)
-        special = _mm_or_si128(special, _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('"')),
-                                                     _mm_cmpeq_epi8(x, _mm_set1_epi8('\\'))));
-    return special;
+        plain = _mm_andnot_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('"')), _mm_cmpeq_epi8(x, _mm_set1_epi8('\\'))), plain);
+    return plain;
 }
 
 // The sixteen bytes at `p`, of which the first `n` (1 to 16) are text, at
@@ -232,24 +225,34 @@ template <bool Json>
 __attribute__((target("ssse3"), always_inline)) inline char* put_sixteen(const unsigned char* p, unsigned n,
                                                                         const Cp1251ToUtf8::Table& table, char* o) {
     const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    const __m128i special = special_bytes<Json>(x);
-    const unsigned text = n >= 16 ? 0xFFFFu : (1u << n) - 1;
-    const unsigned special_bits = static_cast<unsigned>(_mm_movemask_epi8(special)) & text;
-    if (special_bits == 0) {
+    const __m128i plain = plain_bytes<Json>(x);
+    const unsigned plain_bits = static_cast<unsigned>(_mm_movemask_epi8(plain)) | ~0u << n;
+    if (plain_bits == ~0u) {
         _mm_storeu_si128(reinterpret_cast<__m128i*>(o), x);
         return o + n;
     }
-    const unsigned plain = ~special_bits;
     const __m128i top_two = _mm_set1_epi8(static_cast<char>(0xC0));
-    const unsigned letters =
-        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(x, top_two), top_two)));
+    const unsigned letters = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_max_epu8(x, top_two), x)));
     const __m128i from_f0 = _mm_cmpgt_epi8(x, _mm_set1_epi8(-17));
     const __m128i d0 = _mm_set1_epi8(static_cast<char>(0xD0));
-    const __m128i lead = _mm_or_si128(_mm_andnot_si128(special, x), _mm_and_si128(special, _mm_sub_epi8(d0, from_f0)));
+    const __m128i lead = _mm_or_si128(_mm_and_si128(plain, x), _mm_andnot_si128(plain, _mm_sub_epi8(d0, from_f0)));
     const __m128i trail = _mm_add_epi8(_mm_add_epi8(x, d0), _mm_and_si128(from_f0, top_two));
-    const __m128i pairs[2] = {_mm_unpacklo_epi8(lead, trail), _mm_unpackhi_epi8(lead, trail)};
-    if ((plain | letters) == ~0u) return put_pairs(pairs[1], plain >> 8, put_pairs(pairs[0], plain, o)) - (16 - n);
-    return put_groups(pairs, plain, letters, p, n, table, o);
+    const __m128i low = _mm_unpacklo_epi8(lead, trail);
+    const __m128i high = _mm_unpackhi_epi8(lead, trail);
+    if ((plain_bits | letters) == ~0u) return put_pairs(high, plain_bits >> 8, put_pairs(low, plain_bits, o)) - (16 - n);
+    const __m128i pairs[2] = {low, high};
+    return put_groups(pairs, plain_bits, letters, p, n, table, o);
+}
+
+// Where the block of `n` text bytes at `p` is read from: in place when
+// there are thirty-two bytes to read there, else from `copy`, the text put
+// there with zeros after it.
+inline const unsigned char* whole_block(const unsigned char* p, std::size_t n, bool padded,
+                                        unsigned char (&copy)[32]) {
+    if (n >= sizeof copy || padded) return p;
+    std::memset(copy, 0, sizeof copy);
+    std::memcpy(copy, p, n);
+    return copy;
 }
 
 // As translate(), sixteen bytes at a time. `padded`: the text's buffer goes
@@ -260,12 +263,11 @@ __attribute__((target("ssse3"), noinline)) void translate16(std::string_view tex
     char* const start = out.room(text.size() * 7 + 2 + 32);  // the quotes, and a block's store past the end
     char* o = start;
     if (Json) *o++ = '"';
+    unsigned char copy[32];
     const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
     const unsigned char* const end = p + text.size();
     for (; end - p >= 16; p += 16) o = put_sixteen<Json>(p, 16, table, o);
-    unsigned char copy[32];
-    const unsigned n = static_cast<unsigned>(end - p);
-    if (n != 0) o = put_sixteen<Json>(last_block(p, n, padded, copy), n, table, o);
+    if (p != end) o = put_sixteen<Json>(whole_block(p, end - p, padded, copy), end - p, table, o);
     if (Json) *o++ = '"';
     out.commit(static_cast<std::size_t>(o - start));
 }
@@ -273,12 +275,13 @@ __attribute__((target("ssse3"), noinline)) void translate16(std::string_view tex
 // Thirty-two bytes at a time (AVX2).
 
 template <bool Json>
-__attribute__((target("avx2"), always_inline)) inline __m256i special_bytes(__m256i x) {
-    __m256i special = _mm256_cmpgt_epi8(_mm256_set1_epi8(0x21), _mm256_add_epi8(x, _mm256_set1_epi8(1)));
+__attribute__((target("avx2"), always_inline)) inline __m256i plain_bytes(__m256i x) {
+    __m256i plain = _mm256_cmpgt_epi8(_mm256_add_epi8(x, _mm256_set1_epi8(1)), _mm256_set1_epi8(0x20));
     if (Json)
-        special = _mm256_or_si256(special, _mm256_or_si256(_mm256_cmpeq_epi8(x, _mm256_set1_epi8('"')),
-                                                           _mm256_cmpeq_epi8(x, _mm256_set1_epi8('\\'))));
-    return special;
+        plain = _mm256_andnot_si256(_mm256_or_si256(_mm256_cmpeq_epi8(x, _mm256_set1_epi8('"')),
+                                                    _mm256_cmpeq_epi8(x, _mm256_set1_epi8('\\'))),
+                                    plain);
+    return plain;
 }
 
 // The thirty-two bytes at `p`, of which the first `n` (1 to 32) are text,
@@ -287,33 +290,33 @@ template <bool Json>
 __attribute__((target("avx2"), always_inline)) inline char* put_thirty_two(const unsigned char* p, unsigned n,
                                                                           const Cp1251ToUtf8::Table& table, char* o) {
     const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-    const __m256i special = special_bytes<Json>(x);
-    const unsigned text = n >= 32 ? ~0u : (1u << n) - 1;
-    const unsigned special_bits = static_cast<unsigned>(_mm256_movemask_epi8(special)) & text;
-    if (special_bits == 0) {
+    const __m256i plain = plain_bytes<Json>(x);
+    const unsigned plain_bits = static_cast<unsigned>(_mm256_movemask_epi8(plain)) | (n < 32 ? ~0u << n : 0);
+    if (plain_bits == ~0u) {
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(o), x);
         return o + n;
     }
-    const unsigned plain = ~special_bits;
     const __m256i top_two = _mm256_set1_epi8(static_cast<char>(0xC0));
     const unsigned letters =
-        static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_and_si256(x, top_two), top_two)));
-    const __m256i from_f0 = _mm256_cmpgt_epi8(x, _mm256_set1_epi8(-17));
-    const __m256i d0 = _mm256_set1_epi8(static_cast<char>(0xD0));
-    const __m256i lead = _mm256_blendv_epi8(x, _mm256_sub_epi8(d0, from_f0), special);
-    const __m256i trail = _mm256_add_epi8(_mm256_add_epi8(x, d0), _mm256_and_si256(from_f0, top_two));
+        static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_max_epu8(x, top_two), x)));
+    // A letter less 0x30: 0x90-0xBF, then 0xC0-0xCF from 0xF0 on, where
+    // its trail is 0x40 lower and its lead one higher.
+    const __m256i less = _mm256_add_epi8(x, _mm256_set1_epi8(static_cast<char>(0xD0)));
+    const __m256i trail = _mm256_and_si256(less, _mm256_set1_epi8(static_cast<char>(0xBF)));
+    const __m256i lead = _mm256_blendv_epi8(_mm256_sub_epi8(_mm256_set1_epi8(static_cast<char>(0xD0)),
+                                                            _mm256_cmpgt_epi8(less, trail)), x, plain);
     // Pairs of bytes 0-7 and 16-23, and of 8-15 and 24-31.
     const __m256i low = _mm256_unpacklo_epi8(lead, trail);
     const __m256i high = _mm256_unpackhi_epi8(lead, trail);
+    if ((plain_bits | letters) == ~0u) {
+        o = put_pairs(_mm256_castsi256_si128(low), plain_bits, o);
+        o = put_pairs(_mm256_castsi256_si128(high), plain_bits >> 8, o);
+        o = put_pairs(_mm256_extracti128_si256(low, 1), plain_bits >> 16, o);
+        return put_pairs(_mm256_extracti128_si256(high, 1), plain_bits >> 24, o) - (32 - n);
+    }
     const __m128i pairs[4] = {_mm256_castsi256_si128(low), _mm256_castsi256_si128(high),
                               _mm256_extracti128_si256(low, 1), _mm256_extracti128_si256(high, 1)};
-    if ((plain | letters) == ~0u) {
-        o = put_pairs(pairs[0], plain, o);
-        o = put_pairs(pairs[1], plain >> 8, o);
-        o = put_pairs(pairs[2], plain >> 16, o);
-        return put_pairs(pairs[3], plain >> 24, o) - (32 - n);
-    }
-    return put_groups(pairs, plain, letters, p, n, table, o);
+    return put_groups(pairs, plain_bits, letters, p, n, table, o);
 }
 
 // As translate16(), thirty-two bytes at a time.
@@ -323,12 +326,11 @@ __attribute__((target("avx2"), noinline)) void translate32(std::string_view text
     char* const start = out.room(text.size() * 7 + 2 + 32);  // the quotes, and a block's store past the end
     char* o = start;
     if (Json) *o++ = '"';
+    unsigned char copy[32];
     const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
     const unsigned char* const end = p + text.size();
     for (; end - p >= 32; p += 32) o = put_thirty_two<Json>(p, 32, table, o);
-    unsigned char copy[32];
-    const unsigned n = static_cast<unsigned>(end - p);
-    if (n != 0) o = put_thirty_two<Json>(last_block(p, n, padded, copy), n, table, o);
+    if (p != end) o = put_thirty_two<Json>(whole_block(p, end - p, padded, copy), end - p, table, o);
     if (Json) *o++ = '"';
     out.commit(static_cast<std::size_t>(o - start));
 }
