@@ -233,10 +233,13 @@ __attribute__((target("ssse3"), always_inline)) inline char* put_sixteen(const u
     }
     const __m128i top_two = _mm_set1_epi8(static_cast<char>(0xC0));
     const unsigned letters = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_max_epu8(x, top_two), x)));
-    const __m128i from_f0 = _mm_cmpgt_epi8(x, _mm_set1_epi8(-17));
+    // A letter less 0x30: 0x90-0xBF, then 0xC0-0xCF from 0xF0 on, where
+    // its trail is 0x40 lower and its lead one higher.
     const __m128i d0 = _mm_set1_epi8(static_cast<char>(0xD0));
-    const __m128i lead = _mm_or_si128(_mm_and_si128(plain, x), _mm_andnot_si128(plain, _mm_sub_epi8(d0, from_f0)));
-    const __m128i trail = _mm_add_epi8(_mm_add_epi8(x, d0), _mm_and_si128(from_f0, top_two));
+    const __m128i less = _mm_add_epi8(x, d0);
+    const __m128i trail = _mm_and_si128(less, _mm_set1_epi8(static_cast<char>(0xBF)));
+    const __m128i letter_lead = _mm_sub_epi8(d0, _mm_cmpgt_epi8(less, trail));
+    const __m128i lead = _mm_or_si128(_mm_and_si128(plain, x), _mm_andnot_si128(plain, letter_lead));
     const __m128i low = _mm_unpacklo_epi8(lead, trail);
     const __m128i high = _mm_unpackhi_epi8(lead, trail);
     if ((plain_bits | letters) == ~0u) return put_pairs(high, plain_bits >> 8, put_pairs(low, plain_bits, o)) - (16 - n);
@@ -299,12 +302,10 @@ __attribute__((target("avx2"), always_inline)) inline char* put_thirty_two(const
     const __m256i top_two = _mm256_set1_epi8(static_cast<char>(0xC0));
     const unsigned letters =
         static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_max_epu8(x, top_two), x)));
-    // A letter less 0x30: 0x90-0xBF, then 0xC0-0xCF from 0xF0 on, where
-    // its trail is 0x40 lower and its lead one higher.
-    const __m256i less = _mm256_add_epi8(x, _mm256_set1_epi8(static_cast<char>(0xD0)));
+    const __m256i d0 = _mm256_set1_epi8(static_cast<char>(0xD0));
+    const __m256i less = _mm256_add_epi8(x, d0);  // as in put_sixteen()
     const __m256i trail = _mm256_and_si256(less, _mm256_set1_epi8(static_cast<char>(0xBF)));
-    const __m256i lead = _mm256_blendv_epi8(_mm256_sub_epi8(_mm256_set1_epi8(static_cast<char>(0xD0)),
-                                                            _mm256_cmpgt_epi8(less, trail)), x, plain);
+    const __m256i lead = _mm256_blendv_epi8(_mm256_sub_epi8(d0, _mm256_cmpgt_epi8(less, trail)), x, plain);
     // Pairs of bytes 0-7 and 16-23, and of 8-15 and 24-31.
     const __m256i low = _mm256_unpacklo_epi8(lead, trail);
     const __m256i high = _mm256_unpackhi_epi8(lead, trail);
