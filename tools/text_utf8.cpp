@@ -247,32 +247,52 @@ __attribute__((target("ssse3"), always_inline)) inline char* put_sixteen(const u
     return put_groups(pairs, plain_bits, letters, p, n, table, o);
 }
 
-// Where the block of `n` text bytes at `p` is read from: in place when
-// there are thirty-two bytes to read there, else from `copy`, the text put
-// there with zeros after it.
-inline const unsigned char* whole_block(const unsigned char* p, std::size_t n, bool padded,
-                                        unsigned char (&copy)[32]) {
-    if (n >= sizeof copy || padded) return p;
-    std::memset(copy, 0, sizeof copy);
-    std::memcpy(copy, p, n);
-    return copy;
-}
+// Where a text goes block by block: the text left (from `p` to `end`) and
+// where its form goes on (`o`) in the room taken for it, after the opening
+// quote in JSON.
+template <bool Json>
+struct Blocks {
+    Blocks(std::string_view text, TextBuffer& out)
+        : p(reinterpret_cast<const unsigned char*>(text.data())),
+          end(p + text.size()),
+          start(out.room(text.size() * 7 + 2 + 32)),  // the quotes, and a block's store past the end
+          o(start) {
+        if (Json) *o++ = '"';
+    }
+
+    unsigned rest() const { return static_cast<unsigned>(end - p); }
+
+    // Where the last block, of rest() text bytes, is read from: in place
+    // when the text is padded, else from `copy`, the bytes put there with
+    // zeros after them.
+    const unsigned char* last(bool padded) {
+        if (padded) return p;
+        std::memset(copy, 0, sizeof copy);
+        std::memcpy(copy, p, rest());
+        return copy;
+    }
+
+    void close(TextBuffer& out) {
+        if (Json) *o++ = '"';
+        out.commit(static_cast<std::size_t>(o - start));
+    }
+
+    const unsigned char* p;
+    const unsigned char* const end;
+    char* const start;
+    char* o;
+    unsigned char copy[32];
+};
 
 // As translate(), sixteen bytes at a time. `padded`: the text's buffer goes
 // on for sixteen bytes past it (see Cp1251ToUtf8::PaddedText).
 template <bool Json>
 __attribute__((target("ssse3"), noinline)) void translate16(std::string_view text, bool padded,
                                                            const Cp1251ToUtf8::Table& table, TextBuffer& out) {
-    char* const start = out.room(text.size() * 7 + 2 + 32);  // the quotes, and a block's store past the end
-    char* o = start;
-    if (Json) *o++ = '"';
-    unsigned char copy[32];
-    const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
-    const unsigned char* const end = p + text.size();
-    for (; end - p >= 16; p += 16) o = put_sixteen<Json>(p, 16, table, o);
-    if (p != end) o = put_sixteen<Json>(whole_block(p, end - p, padded, copy), end - p, table, o);
-    if (Json) *o++ = '"';
-    out.commit(static_cast<std::size_t>(o - start));
+    Blocks<Json> blocks(text, out);
+    for (; blocks.end - blocks.p >= 16; blocks.p += 16) blocks.o = put_sixteen<Json>(blocks.p, 16, table, blocks.o);
+    if (blocks.p != blocks.end) blocks.o = put_sixteen<Json>(blocks.last(padded), blocks.rest(), table, blocks.o);
+    blocks.close(out);
 }
 
 // Thirty-two bytes at a time (AVX2).
@@ -324,16 +344,10 @@ __attribute__((target("avx2"), always_inline)) inline char* put_thirty_two(const
 template <bool Json>
 __attribute__((target("avx2"), noinline)) void translate32(std::string_view text, bool padded,
                                                           const Cp1251ToUtf8::Table& table, TextBuffer& out) {
-    char* const start = out.room(text.size() * 7 + 2 + 32);  // the quotes, and a block's store past the end
-    char* o = start;
-    if (Json) *o++ = '"';
-    unsigned char copy[32];
-    const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
-    const unsigned char* const end = p + text.size();
-    for (; end - p >= 32; p += 32) o = put_thirty_two<Json>(p, 32, table, o);
-    if (p != end) o = put_thirty_two<Json>(whole_block(p, end - p, padded, copy), end - p, table, o);
-    if (Json) *o++ = '"';
-    out.commit(static_cast<std::size_t>(o - start));
+    Blocks<Json> blocks(text, out);
+    for (; blocks.end - blocks.p >= 32; blocks.p += 32) blocks.o = put_thirty_two<Json>(blocks.p, 32, table, blocks.o);
+    if (blocks.p != blocks.end) blocks.o = put_thirty_two<Json>(blocks.last(padded), blocks.rest(), table, blocks.o);
+    blocks.close(out);
 }
 
 // Whether every letter А-я has in `table` the form the rule above gives it
