@@ -297,12 +297,43 @@ __attribute__((target("ssse3"), noinline)) void translate16(std::string_view tex
 
 // Thirty-two bytes at a time (AVX2).
 
+}  // namespace
+
+// The constant vectors of this way, each one byte in all 32 lanes.
+enum TextUtf8Vector { kOne, kSpace, kQuote, kBackslash, kTopTwo, kD0, kNotBit6, kVectors };
+
+struct TextUtf8Vectors {
+    alignas(32) unsigned char lanes[kVectors][32];
+};
+
+constexpr TextUtf8Vectors filled_vectors() {
+    constexpr unsigned char kBytes[kVectors] = {1, 0x20, '"', '\\', 0xC0, 0xD0, 0xBF};
+    TextUtf8Vectors v{};
+    for (int k = 0; k < kVectors; ++k)
+        for (int lane = 0; lane < 32; ++lane) v.lanes[k][lane] = kBytes[k];
+    return v;
+}
+
+// Read where they are used (an operand from memory costs no instruction of
+// its own): GCC 12 builds a constant vector from a register in three
+// instructions, anew in each block that needs it. Neither const nor local
+// to this file, so that the compiler reads them rather than builds them;
+// filled at compile time and never written.
+extern TextUtf8Vectors text_utf8_vectors;
+TextUtf8Vectors text_utf8_vectors = filled_vectors();
+
+namespace {
+
+__attribute__((target("avx2"), always_inline)) inline __m256i vector(TextUtf8Vector which) {
+    return _mm256_load_si256(reinterpret_cast<const __m256i*>(text_utf8_vectors.lanes[which]));
+}
+
 template <bool Json>
 __attribute__((target("avx2"), always_inline)) inline __m256i plain_bytes(__m256i x) {
-    __m256i plain = _mm256_cmpgt_epi8(_mm256_add_epi8(x, _mm256_set1_epi8(1)), _mm256_set1_epi8(0x20));
+    __m256i plain = _mm256_cmpgt_epi8(_mm256_add_epi8(x, vector(kOne)), vector(kSpace));
     if (Json)
-        plain = _mm256_andnot_si256(_mm256_or_si256(_mm256_cmpeq_epi8(x, _mm256_set1_epi8('"')),
-                                                    _mm256_cmpeq_epi8(x, _mm256_set1_epi8('\\'))),
+        plain = _mm256_andnot_si256(_mm256_or_si256(_mm256_cmpeq_epi8(x, vector(kQuote)),
+                                                    _mm256_cmpeq_epi8(x, vector(kBackslash))),
                                     plain);
     return plain;
 }
@@ -319,12 +350,12 @@ __attribute__((target("avx2"), always_inline)) inline char* put_thirty_two(const
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(o), x);
         return o + n;
     }
-    const __m256i top_two = _mm256_set1_epi8(static_cast<char>(0xC0));
+    const __m256i top_two = vector(kTopTwo);
     const unsigned letters =
         static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_max_epu8(x, top_two), x)));
-    const __m256i d0 = _mm256_set1_epi8(static_cast<char>(0xD0));
+    const __m256i d0 = vector(kD0);
     const __m256i less = _mm256_add_epi8(x, d0);  // as in put_sixteen()
-    const __m256i trail = _mm256_and_si256(less, _mm256_set1_epi8(static_cast<char>(0xBF)));
+    const __m256i trail = _mm256_and_si256(less, vector(kNotBit6));
     const __m256i lead = _mm256_blendv_epi8(_mm256_sub_epi8(d0, _mm256_cmpgt_epi8(less, trail)), x, plain);
     // Pairs of bytes 0-7 and 16-23, and of 8-15 and 24-31.
     const __m256i low = _mm256_unpacklo_epi8(lead, trail);
