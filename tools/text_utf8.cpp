@@ -285,7 +285,7 @@ struct Blocks {
 };
 
 // As translate(), sixteen bytes at a time. `padded`: the text's buffer goes
-// on for sixteen bytes past it (see Cp1251ToUtf8::PaddedText).
+// on for Cp1251ToUtf8::kPadding bytes past it (see PaddedText).
 template <bool Json>
 __attribute__((target("ssse3"), noinline)) void translate16(std::string_view text, bool padded,
                                                            const Cp1251ToUtf8::Table& table, TextBuffer& out) {
@@ -295,9 +295,9 @@ __attribute__((target("ssse3"), noinline)) void translate16(std::string_view tex
     blocks.close(out);
 }
 
-// Thirty-two bytes at a time (AVX2).
-
 }  // namespace
+
+// Thirty-two bytes at a time (AVX2).
 
 // The constant vectors of this way, each one byte in all 32 lanes.
 enum TextUtf8Vector { kOne, kSpace, kQuote, kBackslash, kTopTwo, kD0, kNotBit6, kVectors };
@@ -324,16 +324,16 @@ TextUtf8Vectors text_utf8_vectors = filled_vectors();
 
 namespace {
 
-__attribute__((target("avx2"), always_inline)) inline __m256i vector(TextUtf8Vector which) {
+__attribute__((target("avx2"), always_inline)) inline __m256i constant(TextUtf8Vector which) {
     return _mm256_load_si256(reinterpret_cast<const __m256i*>(text_utf8_vectors.lanes[which]));
 }
 
 template <bool Json>
 __attribute__((target("avx2"), always_inline)) inline __m256i plain_bytes(__m256i x) {
-    __m256i plain = _mm256_cmpgt_epi8(_mm256_add_epi8(x, vector(kOne)), vector(kSpace));
+    __m256i plain = _mm256_cmpgt_epi8(_mm256_add_epi8(x, constant(kOne)), constant(kSpace));
     if (Json)
-        plain = _mm256_andnot_si256(_mm256_or_si256(_mm256_cmpeq_epi8(x, vector(kQuote)),
-                                                    _mm256_cmpeq_epi8(x, vector(kBackslash))),
+        plain = _mm256_andnot_si256(_mm256_or_si256(_mm256_cmpeq_epi8(x, constant(kQuote)),
+                                                    _mm256_cmpeq_epi8(x, constant(kBackslash))),
                                     plain);
     return plain;
 }
@@ -350,12 +350,12 @@ __attribute__((target("avx2"), always_inline)) inline char* put_thirty_two(const
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(o), x);
         return o + n;
     }
-    const __m256i top_two = vector(kTopTwo);
+    const __m256i top_two = constant(kTopTwo);
     const unsigned letters =
         static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_max_epu8(x, top_two), x)));
-    const __m256i d0 = vector(kD0);
+    const __m256i d0 = constant(kD0);
     const __m256i less = _mm256_add_epi8(x, d0);  // as in put_sixteen()
-    const __m256i trail = _mm256_and_si256(less, vector(kNotBit6));
+    const __m256i trail = _mm256_and_si256(less, constant(kNotBit6));
     const __m256i lead = _mm256_blendv_epi8(_mm256_sub_epi8(d0, _mm256_cmpgt_epi8(less, trail)), x, plain);
     // Pairs of bytes 0-7 and 16-23, and of 8-15 and 24-31.
     const __m256i low = _mm256_unpacklo_epi8(lead, trail);
