@@ -265,7 +265,7 @@ struct Blocks {
     // Where the last block, of rest() text bytes, is read from: in place
     // when the text is padded, else from `copy`, the bytes put there with
     // zeros after them.
-    const unsigned char* last(bool padded) {
+    const unsigned char* last(bool padded, unsigned char (&copy)[32]) const {
         if (padded) return p;
         std::memset(copy, 0, sizeof copy);
         std::memcpy(copy, p, rest());
@@ -281,7 +281,6 @@ struct Blocks {
     const unsigned char* const end;
     char* const start;
     char* o;
-    unsigned char copy[32];
 };
 
 // As translate(), sixteen bytes at a time. `padded`: the text's buffer goes
@@ -291,7 +290,8 @@ __attribute__((target("ssse3"), noinline)) void translate16(std::string_view tex
                                                            const Cp1251ToUtf8::Table& table, TextBuffer& out) {
     Blocks<Json> blocks(text, out);
     for (; blocks.end - blocks.p >= 16; blocks.p += 16) blocks.o = put_sixteen<Json>(blocks.p, 16, table, blocks.o);
-    if (blocks.p != blocks.end) blocks.o = put_sixteen<Json>(blocks.last(padded), blocks.rest(), table, blocks.o);
+    unsigned char copy[32];
+    if (blocks.p != blocks.end) blocks.o = put_sixteen<Json>(blocks.last(padded, copy), blocks.rest(), table, blocks.o);
     blocks.close(out);
 }
 
@@ -377,7 +377,8 @@ __attribute__((target("avx2"), noinline)) void translate32(std::string_view text
                                                           const Cp1251ToUtf8::Table& table, TextBuffer& out) {
     Blocks<Json> blocks(text, out);
     for (; blocks.end - blocks.p >= 32; blocks.p += 32) blocks.o = put_thirty_two<Json>(blocks.p, 32, table, blocks.o);
-    if (blocks.p != blocks.end) blocks.o = put_thirty_two<Json>(blocks.last(padded), blocks.rest(), table, blocks.o);
+    unsigned char copy[32];
+    if (blocks.p != blocks.end) blocks.o = put_thirty_two<Json>(blocks.last(padded, copy), blocks.rest(), table, blocks.o);
     blocks.close(out);
 }
 
