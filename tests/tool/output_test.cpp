@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -147,10 +148,28 @@ std::string every_byte() {
     return bytes;
 }
 
+// Each way the converter works: the widest the processor has (32 bytes with
+// AVX2), sixteen bytes (SSSE3) and the table alone, which the others must match.
+constexpr Cp1251ToUtf8::Stride kStrides[] = {Cp1251ToUtf8::Stride::Widest, Cp1251ToUtf8::Stride::Sixteen,
+                                             Cp1251ToUtf8::Stride::Eight};
+
+int stride_number(Cp1251ToUtf8::Stride stride) { return static_cast<int>(stride); }
+
+// The form of each byte alone, through the table.
+const std::vector<std::string>& forms() {
+    static const std::vector<std::string> shown = [] {
+        const Cp1251ToUtf8 table(Cp1251ToUtf8::Stride::Eight);
+        std::vector<std::string> each;
+        for (int b = 0; b < 256; ++b) each.push_back(table.convert(std::string(1, static_cast<char>(b))));
+        return each;
+    }();
+    return shown;
+}
+
 // `text` one byte at a time: what the table says of each byte, in turn.
-std::string byte_by_byte(const Cp1251ToUtf8& utf8, const std::string& text) {
+std::string byte_by_byte(const std::string& text) {
     std::string shown;
-    for (char c : text) shown += utf8.convert(std::string(1, c));
+    for (char c : text) shown += forms()[static_cast<unsigned char>(c)];
     return shown;
 }
 
@@ -167,22 +186,26 @@ TEST(Utf8Text, AppendKeepsWhatTheBufferHeld) {
 // The buffer starts at 256 bytes and doubles: text added at every fill
 // level around its first sizes comes out whole.
 TEST(Utf8Text, AppendAcrossTheBufferGrowing) {
-    const Cp1251ToUtf8 utf8;
     const std::string text = every_byte();
-    const std::string shown = byte_by_byte(utf8, text);
-    for (std::size_t before = 0; before <= 1100; before += 7) {
-        TextBuffer out;
-        out.append(std::string(before, '.'));
-        utf8.append(text, out);
-        ASSERT_EQ(std::string(out.view()), std::string(before, '.') + shown) << before;
+    const std::string shown = byte_by_byte(text);
+    for (const auto stride : kStrides) {
+        const Cp1251ToUtf8 utf8(stride);
+        for (std::size_t before = 0; before <= 1100; before += 7) {
+            TextBuffer out;
+            out.append(std::string(before, '.'));
+            utf8.append(text, out);
+            ASSERT_EQ(std::string(out.view()), std::string(before, '.') + shown) << stride_number(stride) << ' ' << before;
+        }
     }
 }
 
 TEST(Utf8Text, AppendOfNothingAddsNothing) {
-    const Cp1251ToUtf8 utf8;
-    TextBuffer out;
-    utf8.append("", out);
-    EXPECT_TRUE(out.empty());
+    for (const auto stride : kStrides) {
+        const Cp1251ToUtf8 utf8(stride);
+        TextBuffer out;
+        utf8.append("", out);
+        EXPECT_TRUE(out.empty()) << stride_number(stride);
+    }
 }
 
 TEST(JsonText, EmptyTextIsTwoQuotes) {
@@ -213,25 +236,88 @@ TEST(JsonText, AppendAcrossTheBufferGrowing) {
     }
 }
 
-// Eight bytes are looked at together: every byte at every place of such a word.
-TEST(JsonText, AppendJsonOfEveryByteAtEveryPlaceInAWord) {
-    const Cp1251ToUtf8 utf8;
-    for (std::size_t shift = 0; shift < 8; ++shift) {
-        const std::string text = std::string(shift, 'a') + every_byte() + std::string(8, 'z');
-        TextBuffer out;
-        utf8.append_json(text, out);
-        EXPECT_EQ(std::string(out.view()), json_string(byte_by_byte(utf8, text))) << shift;
-    }
+// Every byte at every place of a text of every length up to two blocks
+// of 32 and one byte more, among letters and plain bytes, each way, with the text alone in
+// its buffer (a read past it is caught by the address sanitizer) and with
+// padding after it that must not show.
+namespace {
+
+constexpr std::size_t kLongest = 2 * 32 + 1;
+
+// Letters and plain bytes taking turns, as in Russian text.
+std::string mixed_text(std::size_t length) {
+    std::string text;
+    for (std::size_t i = 0; i < length; ++i)
+        text += i % 3 == 1 ? static_cast<char>(0xC0 + i % 64) : static_cast<char>('a' + i % 26);
+    return text;
 }
 
-TEST(Utf8Text, AppendOfEveryByteAtEveryPlaceInAWord) {
-    const Cp1251ToUtf8 utf8;
-    for (std::size_t shift = 0; shift < 8; ++shift) {
-        const std::string text = std::string(shift, 'a') + every_byte() + std::string(8, 'z');
-        TextBuffer out;
-        utf8.append(text, out);
-        EXPECT_EQ(std::string(out.view()), byte_by_byte(utf8, text)) << shift;
+// The form of each byte inside a JSON string.
+const std::vector<std::string>& json_forms() {
+    static const std::vector<std::string> shown = [] {
+        std::vector<std::string> each;
+        for (const std::string& form : forms()) {
+            const std::string quoted = json_string(form);
+            each.push_back(quoted.substr(1, quoted.size() - 2));
+        }
+        return each;
+    }();
+    return shown;
+}
+
+// The first text `utf8` shows otherwise than byte by byte, or "" when none.
+std::string first_mismatch(const Cp1251ToUtf8& utf8, bool json, bool padded) {
+    const std::vector<std::string>& shown = json ? json_forms() : forms();
+    const std::string quote = json ? "\"" : "";
+    TextBuffer out;
+    for (std::size_t length = 1; length <= kLongest; ++length) {
+        const std::string text = mixed_text(length);
+        const std::size_t room = length + (padded ? Cp1251ToUtf8::kPadding : 0);
+        const std::unique_ptr<char[]> bytes(new char[room]);
+        std::memcpy(bytes.get(), text.data(), length);
+        for (std::size_t k = length; k < room; ++k) bytes[k] = "\x98\"\xC0\x01"[k % 4];  // unlike any text
+        const std::string_view view(bytes.get(), length);
+        for (std::size_t at = 0; at < length; ++at) {
+            std::string head = quote, tail;
+            for (std::size_t k = 0; k < at; ++k) head += shown[static_cast<unsigned char>(text[k])];
+            for (std::size_t k = at + 1; k < length; ++k) tail += shown[static_cast<unsigned char>(text[k])];
+            tail += quote;
+            for (int b = 0; b < 256; ++b) {
+                bytes[at] = static_cast<char>(b);
+                out.clear();
+                if (padded && json) utf8.append_json(Cp1251ToUtf8::PaddedText{view}, out);
+                if (padded && !json) utf8.append(Cp1251ToUtf8::PaddedText{view}, out);
+                if (!padded && json) utf8.append_json(view, out);
+                if (!padded && !json) utf8.append(view, out);
+                if (out.view() != head + shown[static_cast<std::size_t>(b)] + tail)
+                    return "length " + std::to_string(length) + " byte " + std::to_string(b) + " at " + std::to_string(at);
+            }
+            bytes[at] = text[at];
+        }
     }
+    return "";
+}
+
+}  // namespace
+
+TEST(Utf8Text, EveryByteAtEveryPlaceOfEveryLength) {
+    for (const auto stride : kStrides)
+        EXPECT_EQ(first_mismatch(Cp1251ToUtf8(stride), false, false), "") << stride_number(stride);
+}
+
+TEST(Utf8Text, EveryByteAtEveryPlaceOfEveryLengthPadded) {
+    for (const auto stride : kStrides)
+        EXPECT_EQ(first_mismatch(Cp1251ToUtf8(stride), false, true), "") << stride_number(stride);
+}
+
+TEST(JsonText, EveryByteAtEveryPlaceOfEveryLength) {
+    for (const auto stride : kStrides)
+        EXPECT_EQ(first_mismatch(Cp1251ToUtf8(stride), true, false), "") << stride_number(stride);
+}
+
+TEST(JsonText, EveryByteAtEveryPlaceOfEveryLengthPadded) {
+    for (const auto stride : kStrides)
+        EXPECT_EQ(first_mismatch(Cp1251ToUtf8(stride), true, true), "") << stride_number(stride);
 }
 
 // Letters and plain bytes in every order of sixteen, with all 64 letters,
@@ -250,50 +336,22 @@ std::string letters_among_plain() {
 }  // namespace
 
 TEST(Utf8Text, LettersAmongPlainBytesMatchByteByByte) {
-    const Cp1251ToUtf8 utf8;
     const std::string text = letters_among_plain();
-    TextBuffer out;
-    utf8.append(text, out);
-    EXPECT_EQ(std::string(out.view()), byte_by_byte(utf8, text));
-}
-
-TEST(JsonText, LettersAmongPlainBytesMatchEscapingTheUtf8) {
-    const Cp1251ToUtf8 utf8;
-    const std::string text = letters_among_plain();
-    TextBuffer out;
-    utf8.append_json(text, out);
-    EXPECT_EQ(std::string(out.view()), json_string(byte_by_byte(utf8, text)));
-}
-
-// Plain tails of every length behind letters: the last sixteen bytes, when
-// plain, are copied from further back.
-namespace {
-
-std::string plain_tail(std::size_t length) {
-    std::string tail;
-    for (std::size_t k = 0; k < length; ++k) tail += static_cast<char>('a' + k % 26);
-    return tail;
-}
-
-}  // namespace
-
-TEST(Utf8Text, PlainTailsOfEveryLengthBehindLetters) {
-    const Cp1251ToUtf8 utf8;
-    for (std::size_t tail = 0; tail <= 40; ++tail) {
-        const std::string text = "\xC0\xC1 abc \xE0" + plain_tail(tail);
+    for (const auto stride : kStrides) {
+        const Cp1251ToUtf8 utf8(stride);
         TextBuffer out;
         utf8.append(text, out);
-        EXPECT_EQ(std::string(out.view()), byte_by_byte(utf8, text)) << tail;
+        EXPECT_EQ(std::string(out.view()), byte_by_byte(text)) << stride_number(stride);
     }
 }
 
-TEST(JsonText, PlainTailsOfEveryLengthBehindLetters) {
-    const Cp1251ToUtf8 utf8;
-    for (std::size_t tail = 0; tail <= 40; ++tail) {
-        const std::string text = "\xC0\\ \"bc \xE0" + plain_tail(tail);
+TEST(JsonText, LettersAmongPlainBytesMatchEscapingTheUtf8) {
+    const std::string text = letters_among_plain();
+    for (const auto stride : kStrides) {
+        const Cp1251ToUtf8 utf8(stride);
         TextBuffer out;
         utf8.append_json(text, out);
-        EXPECT_EQ(std::string(out.view()), json_string(byte_by_byte(utf8, text))) << tail;
+        EXPECT_EQ(std::string(out.view()), json_string(byte_by_byte(text))) << stride_number(stride);
     }
 }
 
