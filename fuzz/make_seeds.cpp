@@ -48,6 +48,20 @@ void capture_seed(const std::vector<unsigned char>& p, bool in_pieces) {
         frame(udp, 0);
     }
     seed("capture", {}, input.data(), input.size());
+    // The same frames as a pcap file (Ethernet, microseconds) for the pcap_file target.
+    std::string file("\xd4\xc3\xb2\xa1\x02\x00\x04\x00", 8);
+    file += std::string(8, '\0') + std::string("\x00\x00\x04\x00\x01\x00\x00\x00", 8);
+    for (std::size_t pos = 1; pos + 2 <= input.size();) {
+        const std::size_t n = static_cast<unsigned char>(input[pos]) | static_cast<unsigned char>(input[pos + 1]) << 8;
+        std::string record = "\x60\xe1\xe1\x65\x01\x00\x00\x00";  // a time stamp
+        for (int twice = 0; twice < 2; ++twice) {
+            put16(record, n, false);
+            put16(record, 0, false);
+        }
+        file += record + input.substr(pos + 2, n);
+        pos += 2 + n;
+    }
+    seed("pcap_file", {}, file.data(), file.size());
 }
 }  // namespace
 

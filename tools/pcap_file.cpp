@@ -78,8 +78,9 @@ PcapFile::PcapFile(std::vector<unsigned char> head, std::FILE* rest)
     read_header(head, h);
     big_ = h.big;
     nano_ = h.nano;
-    // libpcap's reading of the header's snapshot length: 0 or past the limit is the limit.
-    snapshot_ = h.snaplen == 0 || h.snaplen > kMaxCaplen ? kMaxCaplen : h.snaplen;
+    // libpcap's reading of the header's snapshot length: 0, or one too large
+    // for an int, is the limit; anything else stands, even above the limit.
+    snapshot_ = h.snaplen == 0 || h.snaplen > 0x7FFFFFFF ? kMaxCaplen : h.snaplen;
     link_type_ = h.link_type;
     // The frames already read behind the file header come first.
     if (head.size() > kFileHeader) {
@@ -116,14 +117,21 @@ PcapFile::Next PcapFile::next(CaptureFrame& frame) {
     }
     const std::uint32_t caplen = field(8);
     if (caplen > kMaxCaplen)
-        return failed("invalid packet capture length " + std::to_string(caplen) + ", bigger than snaplen of " +
-                      std::to_string(snapshot_));
-    if (!have(kRecordHeader + caplen))
-        return failed("truncated dump file; tried to read " + std::to_string(caplen) + " captured bytes, only got " +
-                      std::to_string(end_ - begin_ - kRecordHeader));
-    // Both time fields are signed, as libpcap reads them.
-    const std::int64_t seconds = static_cast<std::int32_t>(field(0));
-    const std::int64_t fraction = static_cast<std::int32_t>(field(4));
+        return failed("invalid packet capture length " + std::to_string(caplen) + ", bigger than " +
+                      (caplen > snapshot_ ? "snaplen of " + std::to_string(snapshot_)
+                                          : "maximum of " + std::to_string(kMaxCaplen)));
+    if (!have(kRecordHeader + caplen)) {
+        // libpcap reads a frame longer than the snapshot in two steps, and names the step that fell short.
+        const std::size_t got = end_ - begin_ - kRecordHeader;
+        const std::uint32_t tried = caplen > snapshot_ && got < snapshot_ ? snapshot_ : caplen;
+        return failed("truncated dump file; tried to read " + std::to_string(tried) + " captured bytes, only got " +
+                      std::to_string(got));
+    }
+    // As libpcap reads the time fields: signed in the machine's own byte
+    // order, unsigned in the other (its byte swap gives an unsigned value).
+    const bool swapped = big_ != (__BYTE_ORDER__ == __ORDER_BIG_ENDIAN__);
+    const std::int64_t seconds = swapped ? std::int64_t{field(0)} : std::int64_t{static_cast<std::int32_t>(field(0))};
+    const std::int64_t fraction = swapped ? std::int64_t{field(4)} : std::int64_t{static_cast<std::int32_t>(field(4))};
     frame.number = ++count_;
     frame.time = normal_time(seconds, nano_ ? fraction : fraction * 1000, 9);
     frame.time.digits = time_digits();

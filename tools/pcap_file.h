@@ -66,7 +66,7 @@ private:
     std::size_t end_ = 0;
     bool big_ = false;   // fields stored most significant byte first
     bool nano_ = false;  // time stamps in nanoseconds, not microseconds
-    std::uint32_t snapshot_ = kMaxCaplen;
+    std::uint32_t snapshot_ = kMaxCaplen;  // the file's snapshot length, as libpcap takes it
     int link_type_ = 0;
     unsigned long count_ = 0;
     std::string error_;

@@ -138,8 +138,18 @@ TEST(PcapFile, ManyFramesAcrossReads) {
     EXPECT_EQ(by_pcap_file(bytes), by_libpcap(bytes));
 }
 
-TEST(PcapFile, TimeFieldsReadAsSigned) {
-    const std::string bytes = capture_of(Layout{}, {{0xFFFFFFFF, 0xFFFFFFFF, 1, 1, "a"}, {0x80000000, 2000000, 1, 1, "b"}});
+std::vector<Record> far_times() { return {{0xFFFFFFFF, 0xFFFFFFFF, 1, 1, "a"}, {0x80000000, 0xF0000000, 1, 1, "b"}}; }
+
+// libpcap reads them signed in the machine's byte order, unsigned in the other.
+TEST(PcapFile, TimeFieldsAtTheirEndsInTheMachinesByteOrder) {
+    const std::string bytes = capture_of(Layout{}, far_times());
+    EXPECT_EQ(by_pcap_file(bytes), by_libpcap(bytes));
+}
+
+TEST(PcapFile, TimeFieldsAtTheirEndsInTheOtherByteOrder) {
+    Layout l;
+    l.big = true;
+    const std::string bytes = capture_of(l, far_times());
     EXPECT_EQ(by_pcap_file(bytes), by_libpcap(bytes));
 }
 
@@ -161,6 +171,29 @@ TEST(PcapFile, SnapshotOfNothingMeansTheLimit) {
     Layout l;
     l.snaplen = 0;
     const std::string bytes = capture_of(l, three_frames());
+    EXPECT_EQ(by_pcap_file(bytes), by_libpcap(bytes));
+}
+
+// A snapshot length above the frame limit stands, and names the limit a frame crosses.
+TEST(PcapFile, SnapshotAboveTheLimit) {
+    Layout l;
+    l.snaplen = kMaxCaplen + 64;
+    const std::string bytes = capture_of(l, {{1, 1, kMaxCaplen + 1, 9, std::string(kMaxCaplen + 1, 'x')}});
+    EXPECT_EQ(by_pcap_file(bytes), by_libpcap(bytes));
+}
+
+TEST(PcapFile, SnapshotTooLargeForAnIntMeansTheLimit) {
+    Layout l;
+    l.snaplen = 0x80000000;
+    const std::string bytes = capture_of(l, {{1, 1, kMaxCaplen + 1, 9, std::string(kMaxCaplen + 1, 'x')}});
+    EXPECT_EQ(by_pcap_file(bytes), by_libpcap(bytes));
+}
+
+// Cut short inside the part of a frame longer than the snapshot that libpcap keeps.
+TEST(PcapFile, FrameLongerThanTheSnapshotCutShortBeforeIt) {
+    Layout l;
+    l.snaplen = 8;
+    const std::string bytes = capture_of(l, {{1, 1, 20, 20, "abcd"}});
     EXPECT_EQ(by_pcap_file(bytes), by_libpcap(bytes));
 }
 
