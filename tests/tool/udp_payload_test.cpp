@@ -104,3 +104,33 @@ TEST(UdpPayload, PiecesOfFragmentedDatagrams) {
                     std::make_tuple(8u, 32u + 27u + 12u, 108u, 0u));
     }
 }
+
+// A datagram given up on carries what its pieces told of it: the link and IP
+// headers of the first piece that came (IPv6 extension headers left out),
+// and its first 18 bytes from its piece at offset 0, for the filters to judge.
+TEST(UdpPayload, DatagramGivenUpCarriesItsFirstPiecesHeadersAndStart) {
+    Bytes payload(100);
+    std::iota(payload.begin(), payload.end(), 0);
+    for (bool ipv6 : {false, true}) {
+        SCOPED_TRACE(ipv6 ? "IPv6" : "IPv4");
+        UdpFlow flow;
+        flow.ipv6 = ipv6;
+        flow.fragment = 36;
+        const std::vector<Bytes> pieces = udp_frames(LinkLayer::Ethernet, flow, payload);
+        Reassembler r;
+        Bytes whole;
+        CaptureFrame frame;
+        for (const Bytes* p : {&pieces[2], &pieces[0]}) {
+            ++frame.number;
+            frame.data = p->data();
+            r.add(find_udp_payload(DLT_EN10MB, p->data(), p->size()), frame, whole);
+        }
+        const auto lost = r.given_up(true);
+        ASSERT_EQ(lost.size(), 1u);
+        const Reassembler::Notes& notes = lost[0].notes;
+        EXPECT_EQ(notes.head, Bytes(pieces[2].begin(), pieces[2].begin() + kIp + (ipv6 ? 40 : 20)));
+        EXPECT_EQ(notes.piece.ip, notes.head.data() + kIp);
+        const UdpDatagram first = find_udp_payload(DLT_EN10MB, pieces[0].data(), pieces[0].size());
+        EXPECT_EQ(notes.start, Bytes(first.payload, first.payload + 18));
+    }
+}
