@@ -97,8 +97,8 @@ Reassembler::Table::iterator Reassembler::oldest(Table::iterator spare) {
 void Reassembler::put_aside(Table::iterator entry) {
     Open& open = entry->second;
     if (!open.refused)
-        given_up_.push_back(
-            {GivenUp::Why::Incomplete, open.first_frame, open.first_frame, open.have, open.need, std::move(open.notes)});
+        given_up_.push_back({GivenUp::Why::Incomplete, open.first_frame, open.first_frame, open.have, open.need,
+                             std::move(open.notes)});
     release(open);
     open_.erase(entry);
 }

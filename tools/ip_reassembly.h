@@ -42,7 +42,7 @@ public:
         unsigned long first_frame;  // the frame of its first piece
         std::size_t have;           // bytes that arrived
         std::size_t need;           // its length (0 while its last piece is missing); TooLong: where the piece ends
-        Notes notes;                // up to the piece that showed the fault, not one that ends past kMaxSize
+        Notes notes;                // from its pieces up to the one that showed the fault, but one ending past kMaxSize
     };
 
     // Adds a Kind::Fragment piece that find_udp_payload() found in `frame`,
