@@ -105,32 +105,34 @@ TEST(UdpPayload, PiecesOfFragmentedDatagrams) {
     }
 }
 
-// A datagram given up on carries what its pieces told of it: the link and IP
-// headers of the first piece that came (IPv6 extension headers left out),
-// and its first 18 bytes from its piece at offset 0, for the filters to judge.
+// A datagram given up on carries what its pieces told of it: the link
+// header (VLAN tag included) and IP header (IPv6 extension headers left out)
+// of the first piece that came, and its first 18 bytes from its piece at
+// offset 0, for the filters to judge.
 TEST(UdpPayload, DatagramGivenUpCarriesItsFirstPiecesHeadersAndStart) {
-    Bytes payload(100);
-    std::iota(payload.begin(), payload.end(), 0);
+    constexpr std::size_t kTaggedIp = kIp + 4;
     for (bool ipv6 : {false, true}) {
         SCOPED_TRACE(ipv6 ? "IPv6" : "IPv4");
-        UdpFlow flow;
-        flow.ipv6 = ipv6;
-        flow.fragment = 36;
-        const std::vector<Bytes> pieces = udp_frames(LinkLayer::Ethernet, flow, payload);
+        UdpFlow tagged;
+        tagged.ipv6 = ipv6;
+        tagged.vlan = 42;
+        tagged.fragment = 24;
+        const std::vector<Bytes> frames = udp_frames(LinkLayer::Ethernet, tagged, Bytes(60, 0xAB));
+        auto piece = [](const Bytes& frame) { return find_udp_payload(DLT_EN10MB, frame.data(), frame.size()); };
         Reassembler r;
         Bytes whole;
         CaptureFrame frame;
-        for (const Bytes* p : {&pieces[2], &pieces[0]}) {
+        for (const Bytes* p : {&frames[2], &frames[0]}) {
             ++frame.number;
             frame.data = p->data();
-            r.add(find_udp_payload(DLT_EN10MB, p->data(), p->size()), frame, whole);
+            r.add(piece(*p), frame, whole);
         }
         const auto lost = r.given_up(true);
         ASSERT_EQ(lost.size(), 1u);
         const Reassembler::Notes& notes = lost[0].notes;
-        EXPECT_EQ(notes.head, Bytes(pieces[2].begin(), pieces[2].begin() + kIp + (ipv6 ? 40 : 20)));
-        EXPECT_EQ(notes.piece.ip, notes.head.data() + kIp);
-        const UdpDatagram first = find_udp_payload(DLT_EN10MB, pieces[0].data(), pieces[0].size());
+        EXPECT_EQ(notes.head, Bytes(frames[2].begin(), frames[2].begin() + kTaggedIp + (ipv6 ? 40 : 20)));
+        EXPECT_EQ(notes.piece.ip, notes.head.data() + kTaggedIp);
+        const UdpDatagram first = piece(frames[0]);
         EXPECT_EQ(notes.start, Bytes(first.payload, first.payload + 18));
     }
 }
