@@ -2,7 +2,8 @@
 // searched for its UDP payload, the pieces of fragmented datagrams put back
 // together. Every payload found must lie inside its frame or datagram, a
 // datagram that comes together is at most 65,535 bytes, and every datagram
-// given up on is named by a frame already seen.
+// given up on is named by a frame already seen and carries its first piece's
+// headers whole.
 // Input: the link type (an index into kLinks), then frames, each a u16
 // length and its bytes (the last one cut to what is left).
 #include <pcap/dlt.h>
@@ -27,6 +28,15 @@ void require_inside(const UdpDatagram& d, const unsigned char* bytes, std::size_
     fuzz::require(at >= begin && at - begin <= size && d.size <= size - (at - begin));
 }
 
+// The first piece's IP header lies whole in the headers noted.
+void require_noted(const Reassembler::Notes& notes) {
+    fuzz::require(notes.start.size() <= Reassembler::kStartBytes);
+    if (notes.head.empty()) return;
+    const unsigned char* end = notes.head.data() + notes.head.size();
+    fuzz::require(notes.piece.ip >= notes.head.data() && notes.piece.ip < end);
+    fuzz::require(notes.piece.ip + paketlog::tool::ip_header_size(notes.piece) == end);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -34,12 +44,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int link = kLinks[data[0] % (sizeof kLinks / sizeof kLinks[0])];
     Reassembler pieces;
     std::vector<unsigned char> whole;
-    unsigned long frame = 0;
+    paketlog::tool::CaptureFrame frame;
     for (std::size_t pos = 1; pos + 2 <= size;) {
         const std::size_t n = std::min<std::size_t>(fuzz::u16(data + pos), size - pos - 2);
         const auto bytes = fuzz::exact(data + pos + 2, n, n);
         pos += 2 + n;
-        ++frame;
+        ++frame.number;
+        frame.data = bytes.get();
         const UdpDatagram d = paketlog::tool::find_udp_payload(link, bytes.get(), n);
         require_inside(d, bytes.get(), n);
         if (d.kind == UdpDatagram::Kind::Fragment) {
@@ -49,10 +60,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 require_inside(paketlog::tool::udp_in(whole.data(), whole.size()), whole.data(), whole.size());
             }
         }
-        for (const Reassembler::GivenUp& lost : pieces.given_up(false))
-            fuzz::require(lost.first_frame <= lost.frame && lost.frame <= frame);
+        for (const Reassembler::GivenUp& lost : pieces.given_up(false)) {
+            fuzz::require(lost.first_frame <= lost.frame && lost.frame <= frame.number);
+            require_noted(lost.notes);
+        }
     }
-    for (const Reassembler::GivenUp& lost : pieces.given_up(true))
-        fuzz::require(lost.first_frame <= frame && lost.have <= Reassembler::kMaxSize);
+    for (const Reassembler::GivenUp& lost : pieces.given_up(true)) {
+        fuzz::require(lost.first_frame <= frame.number && lost.have <= Reassembler::kMaxSize);
+        require_noted(lost.notes);
+    }
     return 0;
 }

@@ -42,7 +42,7 @@ void whole_frame(const unsigned char* frame, const UdpDatagram& piece, const uns
                  std::vector<unsigned char>& out) {
     const unsigned char* ip = piece.ip;
     const bool v4 = piece.address.version == 4;
-    const std::size_t ip_header = v4 ? static_cast<std::size_t>(ip[0] & 0x0F) * 4 : 40;
+    const std::size_t ip_header = ip_header_size(piece);
     out.assign(frame, ip + ip_header);
     out.insert(out.end(), udp, udp + udp_size);
     unsigned char* h = out.data() + (ip - frame);

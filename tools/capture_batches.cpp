@@ -39,12 +39,10 @@ void CaptureBatchReader::take(const CaptureFrame& frame, Batch& batch) {
     UdpDatagram datagram = find_udp_payload(capture_.link_type(), frame.data, frame.caplen);
     bool kept = true;
     if (datagram.kind == UdpDatagram::Kind::Fragment) {
-        pending_.note(datagram, frame);
         const UdpDatagram piece = datagram;
-        const bool complete = pieces_.add(datagram, frame.number, whole_);
+        const bool complete = pieces_.add(datagram, frame, whole_);
         report_given_up(batch, false);
         if (!complete) return;
-        pending_.forget(piece);
         datagram = udp_in(whole_.data(), whole_.size());
         datagram.address = piece.address;
         whole_frame(frame.data, piece, whole_.data(), whole_.size(), rebuilt_);
@@ -96,7 +94,7 @@ bool CaptureBatchReader::on_port(const UdpDatagram& d) const {
 
 // Whether a datagram that never came together may be one the filters keep:
 // judged on its first piece's headers and first bytes, when they came.
-bool CaptureBatchReader::may_keep(const FirstPieces::Notes& p) {
+bool CaptureBatchReader::may_keep(const Reassembler::Notes& p) {
     if (p.start.size() < 8) return true;
     UdpDatagram d = udp_in(p.start.data(), p.start.size());
     if (!on_port(d)) return false;
@@ -111,8 +109,7 @@ bool CaptureBatchReader::may_keep(const FirstPieces::Notes& p) {
 // when the filters may keep it. all: the capture ended, every open one is given up.
 void CaptureBatchReader::report_given_up(Batch& batch, bool all) {
     for (const Reassembler::GivenUp& lost : pieces_.given_up(all)) {
-        FirstPieces::Notes notes;
-        if (pending_.take(lost.first_frame, notes) && !may_keep(notes)) continue;
+        if (!may_keep(lost.notes)) continue;
         using Why = Reassembler::GivenUp::Why;
         std::string what;
         switch (lost.why) {

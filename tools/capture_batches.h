@@ -14,7 +14,6 @@
 
 #include "bpf_filter.h"
 #include "capture_reader.h"
-#include "first_pieces.h"
 #include "ip_reassembly.h"
 #include "packet_filter.h"
 #include "packet_writer.h"
@@ -46,7 +45,7 @@ private:
     void add_report(Batch& batch, unsigned long frame, const std::string& what);
     void report_given_up(Batch& batch, bool all);
     bool on_port(const UdpDatagram& d) const;
-    bool may_keep(const FirstPieces::Notes& notes);
+    bool may_keep(const Reassembler::Notes& notes);
 
     CaptureReader& capture_;
     const std::string& name_;
@@ -56,7 +55,6 @@ private:
     const std::atomic<bool>& stop_;
     CaptureFrame frame_;
     Reassembler pieces_;
-    FirstPieces pending_;
     std::vector<unsigned char> whole_;    // a datagram put back together from its pieces
     std::vector<unsigned char> rebuilt_;  // the frame it would have been, for --filter
     LastKept& last_;

@@ -2,23 +2,47 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace paketlog {
 namespace tool {
+namespace {
+
+// Keeps the first piece's link and IP headers, and the first bytes of each piece at offset 0.
+void note(Reassembler::Notes& notes, const UdpDatagram& piece, const unsigned char* frame) {
+    if (notes.head.empty()) {
+        notes.head.assign(frame, piece.ip + ip_header_size(piece));
+        notes.piece = piece;
+        notes.piece.ip = notes.head.data() + (piece.ip - frame);
+        notes.piece.payload = nullptr;
+        notes.piece.size = 0;
+    }
+    if (piece.piece.offset == 0)
+        notes.start.assign(piece.payload, piece.payload + std::min(piece.size, Reassembler::kStartBytes));
+}
+
+}  // namespace
 
 bool Reassembler::add(const UdpDatagram& piece, unsigned long frame, std::vector<unsigned char>& whole) {
+    CaptureFrame known;
+    known.number = frame;
+    return add(piece, known, whole);
+}
+
+bool Reassembler::add(const UdpDatagram& piece, const CaptureFrame& frame, std::vector<unsigned char>& whole) {
     const UdpDatagram::Piece& where = piece.piece;
     if (where.length == 0) return false;
     auto entry = open_.find(where.datagram);
     if (entry == open_.end()) {
         if (open_.size() >= kMaxOpen) put_aside(oldest(open_.end()));
         entry = open_.emplace(where.datagram, Open{}).first;
-        entry->second.first_frame = frame;
+        entry->second.first_frame = frame.number;
     }
     Open& open = entry->second;
     if (open.refused) return false;
     const std::size_t end = where.offset + where.length;
-    if (end > kMaxSize) return refuse(open, GivenUp::Why::TooLong, frame, end);
+    if (end > kMaxSize) return refuse(open, GivenUp::Why::TooLong, frame.number, end);
+    if (frame.data != nullptr) note(open.notes, piece, frame.data);
     if (!where.more) open.need = end;
 
     // The captured bytes [begin, stop) against the ranges they overlap or
@@ -35,11 +59,11 @@ bool Reassembler::add(const UdpDatagram& piece, unsigned long frame, std::vector
         const std::size_t to = std::min<std::size_t>(last->end, stop);
         if (from >= to) continue;
         if (std::memcmp(&open.bytes[from], piece.payload + (from - begin), to - from) != 0)
-            return refuse(open, GivenUp::Why::Overlap, frame, open.need);
+            return refuse(open, GivenUp::Why::Overlap, frame.number, open.need);
         shared += to - from;
     }
     if (shared < stop - begin) {  // not a repeat: it brings bytes
-        if (++open.pieces > kMaxPieces) return refuse(open, GivenUp::Why::TooManyPieces, frame, open.need);
+        if (++open.pieces > kMaxPieces) return refuse(open, GivenUp::Why::TooManyPieces, frame.number, open.need);
         grow(entry, stop);
         std::memcpy(&open.bytes[begin], piece.payload, piece.size);
         open.have += stop - begin - shared;
@@ -73,14 +97,15 @@ Reassembler::Table::iterator Reassembler::oldest(Table::iterator spare) {
 void Reassembler::put_aside(Table::iterator entry) {
     Open& open = entry->second;
     if (!open.refused)
-        given_up_.push_back({GivenUp::Why::Incomplete, open.first_frame, open.first_frame, open.have, open.need});
+        given_up_.push_back({GivenUp::Why::Incomplete, open.first_frame, open.first_frame, open.have, open.need,
+                             std::move(open.notes)});
     release(open);
     open_.erase(entry);
 }
 
 // Reports the datagram and keeps only the mark that drops its later pieces.
 bool Reassembler::refuse(Open& open, GivenUp::Why why, unsigned long frame, std::size_t need) {
-    given_up_.push_back({why, frame, open.first_frame, open.have, need});
+    given_up_.push_back({why, frame, open.first_frame, open.have, need, std::move(open.notes)});
     open.refused = true;
     release(open);
     return false;

@@ -2,7 +2,8 @@
 // may come in any order, twice, or interleaved with other datagrams. Every
 // piece costs time in proportion to its own bytes (and the log of the pieces
 // held), and what is held is bounded: kMaxOpen datagrams, kMaxPieces pieces
-// each, kMaxHeld bytes in all.
+// each, kMaxHeld bytes in all. Each open datagram also keeps what its pieces
+// told of it (Notes), so that one given up on can still be judged.
 #ifndef PAKETLOG_TOOLS_IP_REASSEMBLY_H
 #define PAKETLOG_TOOLS_IP_REASSEMBLY_H
 
@@ -12,6 +13,7 @@
 #include <map>
 #include <vector>
 
+#include "pcap_file.h"
 #include "udp_payload.h"
 
 namespace paketlog {
@@ -19,6 +21,14 @@ namespace tool {
 
 class Reassembler {
 public:
+    // What the pieces of a datagram added with their frame told of it.
+    struct Notes {
+        std::vector<unsigned char> head;   // its first piece's link and IP headers; empty when none was noted
+        UdpDatagram piece;                 // that piece; its `ip` points into head, its bytes are not kept
+        std::vector<unsigned char> start;  // its first bytes (kStartBytes at most), once its offset-0 piece came
+    };
+    static constexpr std::size_t kStartBytes = 18;  // UDP header and packet header
+
     // A datagram that is not decoded, and why.
     struct GivenUp {
         enum class Why {
@@ -32,11 +42,15 @@ public:
         unsigned long first_frame;  // the frame of its first piece
         std::size_t have;           // bytes that arrived
         std::size_t need;           // its length (0 while its last piece is missing); TooLong: where the piece ends
+        Notes notes;                // from its pieces up to the one that showed the fault, but one ending past kMaxSize
     };
 
-    // Adds a Kind::Fragment piece seen in `frame`. True when it completes its
-    // datagram, which is then in `whole` (its UDP header first). A piece of
-    // no bytes is passed over; one of a datagram given up on is dropped.
+    // Adds a Kind::Fragment piece that find_udp_payload() found in `frame`,
+    // whose bytes are still valid. True when it completes its datagram,
+    // which is then in `whole` (its UDP header first). A piece of no bytes
+    // is passed over; one of a datagram given up on is dropped.
+    bool add(const UdpDatagram& piece, const CaptureFrame& frame, std::vector<unsigned char>& whole);
+    // The same for a piece known only by its frame's number: nothing is noted.
     bool add(const UdpDatagram& piece, unsigned long frame, std::vector<unsigned char>& whole);
 
     // Datagrams given up on since the last call, in the order of `frame`;
@@ -60,6 +74,7 @@ private:
         std::size_t need = 0;
         std::vector<unsigned char> bytes;
         std::vector<Range> ranges;  // what arrived: ordered, neither overlapping nor touching
+        Notes notes;                // moved to its GivenUp
     };
     using Key = std::array<unsigned char, 37>;
     using Table = std::map<Key, Open>;

@@ -203,5 +203,9 @@ UdpDatagram find_udp_payload(int dlt, const unsigned char* frame, std::size_t ca
 
 UdpDatagram udp_in(const unsigned char* datagram, std::size_t size) { return udp({datagram, size}); }
 
+std::size_t ip_header_size(const UdpDatagram& d) {
+    return d.address.version == 4 ? static_cast<std::size_t>(d.ip[0] & 0x0F) * 4 : 40;
+}
+
 }  // namespace tool
 }  // namespace paketlog

@@ -51,6 +51,10 @@ UdpDatagram find_udp_payload(int dlt, const unsigned char* frame, std::size_t ca
 // The UDP header and payload of a datagram put back together from its pieces.
 UdpDatagram udp_in(const unsigned char* datagram, std::size_t size);
 
+// The length of the IP header at d.ip: IPv4's own (options included), or
+// IPv6's fixed 40 bytes (extension headers left out).
+std::size_t ip_header_size(const UdpDatagram& d);
+
 }  // namespace tool
 }  // namespace paketlog
 

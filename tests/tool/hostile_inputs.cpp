@@ -24,10 +24,10 @@ void put32le(Bytes& out, std::size_t v) {
 }
 
 // The UDP header (checksum 0: none) and the payload.
-Bytes udp(const Bytes& payload) {
+Bytes udp(const Bytes& payload, std::size_t dst_port = 7700) {
     Bytes out;
     put16be(out, 40000);
-    put16be(out, 7700);
+    put16be(out, dst_port);
     put16be(out, payload.size() + 8 > 0xFFFF ? 0 : payload.size() + 8);  // 0 in a jumbogram
     put16be(out, 0);
     out.insert(out.end(), payload.begin(), payload.end());
@@ -129,6 +129,27 @@ int main(int argc, char** argv) {
     frames.clear();
     for (std::size_t i = 0; i < 1025; ++i) frames.push_back(ipv4(1, i * 8, true, Bytes(8, 0xAB)));
     ok &= write(dir + "many-pieces.pcap", then_good(frames));
+
+    // A datagram to port 7701 whose last piece never comes, after what could
+    // mislead its judging by the filters: an empty piece before its first,
+    // an empty piece at offset 0 after its first bytes, 600 datagrams of
+    // empty pieces only, or an earlier datagram of the same identification
+    // refused for overlapping pieces, whose later piece still came.
+    const Bytes elsewhere = udp(kDialDigit, 7701);
+    const Bytes lost_start = ipv4(5, 0, true, Bytes(elsewhere.begin(), elsewhere.begin() + 16));
+    ok &= write(dir + "lost-after-empty-piece.pcap", then_good({ipv4(5, 8, true, {}), lost_start}));
+    ok &= write(dir + "lost-then-empty-start.pcap", then_good({lost_start, ipv4(5, 0, true, {})}));
+    frames.clear();
+    for (unsigned id = 1000; id < 1600; ++id) frames.push_back(ipv4(id, 0, true, {}));
+    frames.push_back(lost_start);
+    ok &= write(dir + "lost-after-empty-datagrams.pcap", then_good(frames));
+    Bytes elsewhere_changed(elsewhere.begin() + 8, elsewhere.begin() + 16);
+    elsewhere_changed[2] ^= 0xFF;
+    frames = {lost_start, ipv4(5, 8, true, elsewhere_changed), ipv4(5, 16, false, Bytes(4, 0xAB))};
+    for (unsigned id = 1000; id < 1256; ++id)  // the refused one is put aside for the 256th
+        frames.push_back(ipv4(id, 0, true, Bytes(elsewhere.begin(), elsewhere.begin() + 16)));
+    frames.push_back(lost_start);
+    ok &= write(dir + "lost-after-refused.pcap", then_good(frames));
 
     // A UDP payload of 70,000 bytes in an IPv6 jumbogram.
     ok &= write(dir + "jumbogram.pcap", then_good({jumbogram(Bytes(70000, 0xAB))}));

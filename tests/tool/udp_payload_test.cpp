@@ -104,3 +104,35 @@ TEST(UdpPayload, PiecesOfFragmentedDatagrams) {
                     std::make_tuple(8u, 32u + 27u + 12u, 108u, 0u));
     }
 }
+
+// A datagram given up on carries what its pieces told of it: the link
+// header (VLAN tag included) and IP header (IPv6 extension headers left out)
+// of the first piece that came, and its first 18 bytes from its piece at
+// offset 0, for the filters to judge.
+TEST(UdpPayload, DatagramGivenUpCarriesItsFirstPiecesHeadersAndStart) {
+    constexpr std::size_t kTaggedIp = kIp + 4;
+    for (bool ipv6 : {false, true}) {
+        SCOPED_TRACE(ipv6 ? "IPv6" : "IPv4");
+        UdpFlow tagged;
+        tagged.ipv6 = ipv6;
+        tagged.vlan = 42;
+        tagged.fragment = 24;
+        const std::vector<Bytes> frames = udp_frames(LinkLayer::Ethernet, tagged, Bytes(60, 0xAB));
+        auto piece = [](const Bytes& frame) { return find_udp_payload(DLT_EN10MB, frame.data(), frame.size()); };
+        Reassembler r;
+        Bytes whole;
+        CaptureFrame frame;
+        for (const Bytes* p : {&frames[2], &frames[0]}) {
+            ++frame.number;
+            frame.data = p->data();
+            r.add(piece(*p), frame, whole);
+        }
+        const auto lost = r.given_up(true);
+        ASSERT_EQ(lost.size(), 1u);
+        const Reassembler::Notes& notes = lost[0].notes;
+        EXPECT_EQ(notes.head, Bytes(frames[2].begin(), frames[2].begin() + kTaggedIp + (ipv6 ? 40 : 20)));
+        EXPECT_EQ(notes.piece.ip, notes.head.data() + kTaggedIp);
+        const UdpDatagram first = piece(frames[0]);
+        EXPECT_EQ(notes.start, Bytes(first.payload, first.payload + 18));
+    }
+}
