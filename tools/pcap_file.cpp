@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <type_traits>
 #include <utility>
 
 namespace paketlog {
@@ -67,6 +68,23 @@ bool read_header(const std::vector<unsigned char>& head, FileHeader& h) {
 
 }  // namespace
 
+// The time fields as libpcap hands them out, in its `struct timeval`: read
+// signed in the machine's own byte order and unsigned in the other (its
+// byte swap gives an unsigned value), then held in the machine's time_t
+// and suseconds_t, microseconds times 1000 in the latter. Where those are
+// 32 bits wide (armhf) that product wraps, and the command shows what
+// libpcap would have given.
+timeval PcapFile::time_of(std::uint32_t seconds, std::uint32_t fraction) const {
+    using Seconds = decltype(timeval::tv_sec);
+    using Fraction = decltype(timeval::tv_usec);
+    const bool swapped = big_ != (__BYTE_ORDER__ == __ORDER_BIG_ENDIAN__);
+    timeval t{};
+    t.tv_sec = swapped ? static_cast<Seconds>(seconds) : static_cast<Seconds>(static_cast<std::int32_t>(seconds));
+    const Fraction f = swapped ? static_cast<Fraction>(fraction) : static_cast<Fraction>(static_cast<std::int32_t>(fraction));
+    t.tv_usec = nano_ ? f : static_cast<Fraction>(static_cast<std::make_unsigned_t<Fraction>>(f) * 1000u);
+    return t;
+}
+
 bool PcapFile::takes(const std::vector<unsigned char>& head) {
     FileHeader h;
     return read_header(head, h);
@@ -127,13 +145,9 @@ PcapFile::Next PcapFile::next(CaptureFrame& frame) {
         return failed("truncated dump file; tried to read " + std::to_string(tried) + " captured bytes, only got " +
                       std::to_string(got));
     }
-    // As libpcap reads the time fields: signed in the machine's own byte
-    // order, unsigned in the other (its byte swap gives an unsigned value).
-    const bool swapped = big_ != (__BYTE_ORDER__ == __ORDER_BIG_ENDIAN__);
-    const std::int64_t seconds = swapped ? std::int64_t{field(0)} : std::int64_t{static_cast<std::int32_t>(field(0))};
-    const std::int64_t fraction = swapped ? std::int64_t{field(4)} : std::int64_t{static_cast<std::int32_t>(field(4))};
+    const timeval t = time_of(field(0), field(4));
     frame.number = ++count_;
-    frame.time = normal_time(seconds, nano_ ? fraction : fraction * 1000, 9);
+    frame.time = normal_time(t.tv_sec, t.tv_usec, 9);
     frame.time.digits = time_digits();
     frame.data = buffer_.get() + begin_ + kRecordHeader;
     frame.caplen = caplen > snapshot_ ? snapshot_ : caplen;  // what libpcap hands out of a longer one

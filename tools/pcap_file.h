@@ -6,6 +6,8 @@
 #ifndef PAKETLOG_TOOLS_PCAP_FILE_H
 #define PAKETLOG_TOOLS_PCAP_FILE_H
 
+#include <sys/time.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -50,6 +52,7 @@ public:
     const std::string& error() const { return error_; }
 
 private:
+    timeval time_of(std::uint32_t seconds, std::uint32_t fraction) const;
     // At least `n` unread bytes in the buffer, unless the file ends first.
     bool have(std::size_t n) { return end_ - begin_ >= n || refill(n); }
     bool refill(std::size_t n);
