@@ -22,11 +22,10 @@ bool HexBatchReader::read(Batch& batch) {
             break;
         }
         if (batch.input.empty()) batch.first = lines_.number() - count + 1;
-        const std::uint32_t size =
-            next == LineReader::Next::TooLong ? kTooLongLine : static_cast<std::uint32_t>(text.size());
+        const bool too_long = next == LineReader::Next::TooLong;
         // A run is kept with a line end after its last line too.
-        const std::size_t kept = size == kTooLongLine ? 0 : text.size() + 1;
-        const std::uint32_t stored = size == kTooLongLine ? size : static_cast<std::uint32_t>(kept);
+        const std::size_t kept = too_long ? 0 : text.size() + 1;
+        const std::uint32_t stored = too_long ? kTooLongLine : static_cast<std::uint32_t>(kept);
         char* const to = batch.input.room(sizeof stored + kept);
         std::memcpy(to, &stored, sizeof stored);
         if (kept != 0) {
