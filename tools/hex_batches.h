@@ -22,7 +22,7 @@ namespace tool {
 // them), or sooner when more input would have to be waited for.
 constexpr std::size_t kBatchBytes = std::size_t{256} << 10;
 
-// A line's length in place of one too long to keep.
+// A run's length in place of a line too long to keep.
 constexpr std::uint32_t kTooLongLine = 0xFFFFFFFF;
 
 // Gives batches their first room, so that steady work does not grow them.
