@@ -22,22 +22,17 @@ constexpr std::size_t kHeadSize = 4096;  // enough for a pcapng section header a
 constexpr std::size_t kFileBuffer = std::size_t{64} << 10;  // of a capture file read by name
 constexpr int kLiveWakeMs = 100;         // a live capture looks for stop() this often
 
-unsigned load32(const unsigned char* p, bool big) {
-    return big ? unsigned{p[0]} << 24 | unsigned{p[1]} << 16 | unsigned{p[2]} << 8 | p[3]
-               : unsigned{p[3]} << 24 | unsigned{p[2]} << 16 | unsigned{p[1]} << 8 | p[0];
-}
-
 // Digits of the time stamps a capture file holds: 9 for nanosecond pcap, and
 // for pcapng whose first interface has an if_tsresol finer than microseconds.
 int time_digits(const std::vector<unsigned char>& head) {
     if (head.size() < 24) return 6;
-    const unsigned magic = load32(head.data(), false);
+    const unsigned magic = load_u32(head.data(), false);
     if (magic == 0xA1B23C4D || magic == 0x4D3CB2A1) return 9;
     if (magic != 0x0A0D0D0A) return 6;
     const bool big = head[8] == 0x1A;  // the byte-order magic 0x1A2B3C4D
-    const std::size_t shb = load32(head.data() + 4, big);
-    if (shb < 28 || shb + 20 > head.size() || load32(head.data() + shb, big) != 1) return 6;
-    const std::size_t idb_end = shb + load32(head.data() + shb + 4, big) - 4;
+    const std::size_t shb = load_u32(head.data() + 4, big);
+    if (shb < 28 || shb + 20 > head.size() || load_u32(head.data() + shb, big) != 1) return 6;
+    const std::size_t idb_end = shb + load_u32(head.data() + shb + 4, big) - 4;
     for (std::size_t pos = shb + 16; pos + 4 <= idb_end && idb_end <= head.size();) {
         const unsigned code = big ? unsigned{head[pos]} << 8 | head[pos + 1] : unsigned{head[pos + 1]} << 8 | head[pos];
         const unsigned length = big ? unsigned{head[pos + 2]} << 8 | head[pos + 3] : unsigned{head[pos + 3]} << 8 | head[pos + 2];
@@ -88,7 +83,7 @@ void on_signal(int) {
 
 bool looks_like_capture(const unsigned char* head, std::size_t size) {
     if (size < 4) return false;
-    const unsigned magic = load32(head, false);
+    const unsigned magic = load_u32(head, false);
     return magic == 0xA1B2C3D4 || magic == 0xD4C3B2A1 || magic == 0xA1B23C4D || magic == 0x4D3CB2A1 ||
            magic == 0x0A0D0D0A;
 }

@@ -20,10 +20,6 @@ constexpr std::size_t kBufferSize = kReadSize + kRecordHeader + kMaxCaplen;
 constexpr std::uint32_t kMicroMagic = 0xA1B2C3D4;
 constexpr std::uint32_t kNanoMagic = 0xA1B23C4D;
 
-std::uint32_t load32(const unsigned char* p, bool big) {
-    return big ? std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | p[3]
-               : std::uint32_t{p[3]} << 24 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[1]} << 8 | p[0];
-}
 std::uint32_t swapped(std::uint32_t v) { return v >> 24 | (v >> 8 & 0xFF00) | (v << 8 & 0xFF0000) | v << 24; }
 
 // The link types in a file's header that the command decodes, as libpcap
@@ -54,15 +50,15 @@ struct FileHeader {
 // lengths swapped, which libpcap undoes), a link type without extra bits.
 bool read_header(const std::vector<unsigned char>& head, FileHeader& h) {
     if (head.size() < kFileHeader) return false;
-    const std::uint32_t magic = load32(head.data(), false);
+    const std::uint32_t magic = load_u32(head.data(), false);
     h.big = magic == swapped(kMicroMagic) || magic == swapped(kNanoMagic);
     h.nano = magic == kNanoMagic || magic == swapped(kNanoMagic);
     if (!h.big && magic != kMicroMagic && magic != kNanoMagic) return false;
     const unsigned major = h.big ? unsigned{head[4]} << 8 | head[5] : unsigned{head[5]} << 8 | head[4];
     const unsigned minor = h.big ? unsigned{head[6]} << 8 | head[7] : unsigned{head[7]} << 8 | head[6];
     if (major != 2 || minor != 4) return false;
-    h.snaplen = load32(head.data() + 16, h.big);
-    h.link_type = link_type_of(load32(head.data() + 20, h.big));
+    h.snaplen = load_u32(head.data() + 16, h.big);
+    h.link_type = link_type_of(load_u32(head.data() + 20, h.big));
     return h.link_type >= 0;
 }
 

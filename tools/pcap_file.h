@@ -28,6 +28,12 @@ struct CaptureFrame {
     std::size_t length = 0;  // on the wire
 };
 
+// A 32-bit field of a capture file, stored in either byte order.
+inline std::uint32_t load_u32(const unsigned char* p, bool big_endian) {
+    return big_endian ? std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | p[3]
+                      : std::uint32_t{p[3]} << 24 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[1]} << 8 | p[0];
+}
+
 // The most bytes of a frame a capture may hold (libpcap's limit for these link types).
 constexpr std::uint32_t kMaxCaplen = 262144;
 
@@ -57,11 +63,7 @@ private:
     bool have(std::size_t n) { return end_ - begin_ >= n || refill(n); }
     bool refill(std::size_t n);
     // A field of the unread bytes, in the file's byte order.
-    std::uint32_t field(std::size_t at) const {
-        const unsigned char* p = buffer_.get() + begin_ + at;
-        return big_ ? std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | p[3]
-                    : std::uint32_t{p[3]} << 24 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[1]} << 8 | p[0];
-    }
+    std::uint32_t field(std::size_t at) const { return load_u32(buffer_.get() + begin_ + at, big_); }
 
     std::FILE* in_;
     std::unique_ptr<unsigned char[]> buffer_;
