@@ -5,6 +5,7 @@
 #include <pcap/pcap.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,15 +16,21 @@ using paketlog::tool::CaptureFrame;
 using paketlog::tool::PcapFile;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) return 0;  // no stream of nothing
     std::vector<unsigned char> head(data, data + std::min<std::size_t>(size, 4096));
-    if (!PcapFile::takes(head)) return 0;
     std::string ours_bytes(reinterpret_cast<const char*>(data), size);
-    std::string theirs_bytes = ours_bytes;
     std::FILE* ours_in = fmemopen(ours_bytes.data(), size, "rb");
-    std::FILE* theirs_in = fmemopen(theirs_bytes.data(), size, "rb");
-    fuzz::require(ours_in != nullptr && theirs_in != nullptr);
+    fuzz::require(ours_in != nullptr);
     fuzz::require(std::fseek(ours_in, static_cast<long>(head.size()), SEEK_SET) == 0);
-    PcapFile ours(head, ours_in);
+    const std::unique_ptr<PcapFile> taken = PcapFile::open(head, ours_in);
+    if (taken == nullptr) {
+        std::fclose(ours_in);
+        return 0;
+    }
+    PcapFile& ours = *taken;
+    std::string theirs_bytes = ours_bytes;
+    std::FILE* theirs_in = fmemopen(theirs_bytes.data(), size, "rb");
+    fuzz::require(theirs_in != nullptr);
     char errbuf[PCAP_ERRBUF_SIZE] = "";
     pcap_t* theirs = pcap_fopen_offline_with_tstamp_precision(theirs_in, PCAP_TSTAMP_PRECISION_NANO, errbuf);
     fuzz::require(theirs != nullptr && pcap_datalink(theirs) == ours.link_type());

@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <utility>
 #include <vector>
 
 namespace paketlog {
@@ -109,8 +108,7 @@ bool CaptureReader::open(const std::string& path) {
         return false;
     }
     digits_ = time_digits(replay->head);
-    if (PcapFile::takes(replay->head)) {
-        file_ = std::make_unique<PcapFile>(std::move(replay->head), in);
+    if ((file_ = PcapFile::open(replay->head, in)) != nullptr) {
         delete replay;
         link_type_ = file_->link_type();
         return true;

@@ -81,27 +81,25 @@ timeval PcapFile::time_of(std::uint32_t seconds, std::uint32_t fraction) const {
     return t;
 }
 
-bool PcapFile::takes(const std::vector<unsigned char>& head) {
+std::unique_ptr<PcapFile> PcapFile::open(const std::vector<unsigned char>& head, std::FILE* rest) {
     FileHeader h;
-    return read_header(head, h);
-}
-
-PcapFile::PcapFile(std::vector<unsigned char> head, std::FILE* rest)
-    : in_(rest), buffer_(new unsigned char[kBufferSize]) {
-    FileHeader h;
-    read_header(head, h);
-    big_ = h.big;
-    nano_ = h.nano;
+    if (!read_header(head, h)) return nullptr;
+    std::unique_ptr<PcapFile> file(new PcapFile(rest));
+    file->big_ = h.big;
+    file->nano_ = h.nano;
     // libpcap's reading of the header's snapshot length: 0, or one too large
     // for an int, is the limit; anything else stands, even above the limit.
-    snapshot_ = h.snaplen == 0 || h.snaplen > 0x7FFFFFFF ? kMaxCaplen : h.snaplen;
-    link_type_ = h.link_type;
+    file->snapshot_ = h.snaplen == 0 || h.snaplen > 0x7FFFFFFF ? kMaxCaplen : h.snaplen;
+    file->link_type_ = h.link_type;
     // The frames already read behind the file header come first.
     if (head.size() > kFileHeader) {
-        end_ = head.size() - kFileHeader;
-        std::memcpy(buffer_.get(), head.data() + kFileHeader, end_);
+        file->end_ = head.size() - kFileHeader;
+        std::memcpy(file->buffer_.get(), head.data() + kFileHeader, file->end_);
     }
+    return file;
 }
+
+PcapFile::PcapFile(std::FILE* rest) : in_(rest), buffer_(new unsigned char[kBufferSize]) {}
 
 PcapFile::~PcapFile() {
     if (in_ != nullptr && in_ != stdin) std::fclose(in_);

@@ -39,12 +39,10 @@ constexpr std::uint32_t kMaxCaplen = 262144;
 
 class PcapFile {
 public:
-    // Whether `head`, the first bytes of a file, opens a capture this reader takes.
-    static bool takes(const std::vector<unsigned char>& head);
-
-    // `head` (one that takes() accepts) was read from `rest`, which holds
-    // the bytes after it; `rest` is closed at the end, but standard input.
-    PcapFile(std::vector<unsigned char> head, std::FILE* rest);
+    // The reader of the capture whose first bytes, `head`, were read from
+    // `rest`, which holds the bytes after them; it closes `rest` at the end
+    // (but standard input). Null, `rest` left alone, for a file it does not take.
+    static std::unique_ptr<PcapFile> open(const std::vector<unsigned char>& head, std::FILE* rest);
     ~PcapFile();
     PcapFile(const PcapFile&) = delete;
     PcapFile& operator=(const PcapFile&) = delete;
@@ -58,6 +56,7 @@ public:
     const std::string& error() const { return error_; }
 
 private:
+    explicit PcapFile(std::FILE* rest);
     timeval time_of(std::uint32_t seconds, std::uint32_t fraction) const;
     // At least `n` unread bytes in the buffer, unless the file ends first.
     bool have(std::size_t n) { return end_ - begin_ >= n || refill(n); }

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -94,11 +95,12 @@ std::vector<std::string> by_pcap_file(std::string bytes) {
     std::FILE* in = fmemopen(bytes.data(), bytes.size(), "rb");
     std::vector<unsigned char> head(4096);
     head.resize(std::fread(head.data(), 1, head.size(), in));
-    if (!PcapFile::takes(head)) {
+    const std::unique_ptr<PcapFile> taken = PcapFile::open(head, in);
+    if (taken == nullptr) {
         std::fclose(in);
         return {"not taken"};
     }
-    PcapFile file(head, in);
+    PcapFile& file = *taken;
     std::vector<std::string> seen{"link " + std::to_string(file.link_type())};
     CaptureFrame frame;
     for (PcapFile::Next next; (next = file.next(frame)) != PcapFile::Next::End;) {
