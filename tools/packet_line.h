@@ -16,7 +16,10 @@ namespace tool {
 
 // Room for the longest line: the block text alone takes up to 12415 characters.
 constexpr std::size_t kLineCapacity = 16384;
-using LineText = std::array<char, kLineCapacity>;
+// Bytes past the room that the UTF-8 step may read (Cp1251ToUtf8::PaddedText):
+// the array is zeroed when made, so they are always set.
+constexpr std::size_t kLineSlack = 32;
+using LineText = std::array<char, kLineCapacity + kLineSlack>;
 
 // The line the options ask for, as the library wrote it (8-bit text), in the
 // caller's `line`, through the re-entrant decoders with the caller's
@@ -29,11 +32,11 @@ inline std::string_view decode_packet_text(const Options& options, Workspace& ws
     line[0] = '\0';
     const unsigned short length = static_cast<unsigned short>(std::min<std::size_t>(size, 65535));
     if (options.testcall)
-        decode_paket_testcall(ws, line.data(), static_cast<int>(line.size()), packet, length, options.incoming);
+        decode_paket_testcall(ws, line.data(), static_cast<int>(kLineCapacity), packet, length, options.incoming);
     else
-        decode_paket(ws, line.data(), static_cast<int>(line.size()), packet, length, options.msg_type,
+        decode_paket(ws, line.data(), static_cast<int>(kLineCapacity), packet, length, options.msg_type,
                      options.skip_type);
-    return std::string_view(line.data(), ::strnlen(line.data(), line.size()));
+    return std::string_view(line.data(), ::strnlen(line.data(), kLineCapacity));
 }
 
 }  // namespace tool

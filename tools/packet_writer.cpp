@@ -14,6 +14,8 @@ namespace tool {
 namespace {
 
 constexpr char kJsonType[] = ",\"type\":";
+// The decoded line is handed to the UTF-8 step in place, the array's slack behind it.
+static_assert(kLineSlack >= Cp1251ToUtf8::kPadding, "the line array holds the UTF-8 step's padding");
 
 }  // namespace
 
@@ -65,18 +67,10 @@ void PacketWriter::write(unsigned char* packet, std::size_t size, std::string_vi
     }
     if (options.raw)
         out.append(text);
-    else if (padded(text))
-        format_.utf8.append(Cp1251ToUtf8::PaddedText{text}, out);
     else
-        format_.utf8.append(text, out);
+        format_.utf8.append(Cp1251ToUtf8::PaddedText{text}, out);
     out.push_back('\n');
     if (options.hex_dump) append_hex_lines(out, packet, size);
-}
-
-// Whether the line's array goes on for the converter's padding past `text`,
-// the line in it. The array was zeroed when made, so every byte is set.
-bool PacketWriter::padded(std::string_view text) const {
-    return text.data() == line_->data() && text.size() + Cp1251ToUtf8::kPadding <= line_->size();
 }
 
 // `out` has room for kEndpointsTextSize bytes.
@@ -156,10 +150,7 @@ void PacketWriter::write_json(const unsigned char* packet, std::size_t size, std
     p = packet_truncated(packet, size) ? put(p, ",\"truncated\":true,\"text\":")
                                        : put(p, ",\"truncated\":false,\"text\":");
     out.commit(static_cast<std::size_t>(p - start));
-    if (padded(text))
-        format_.utf8.append_json(Cp1251ToUtf8::PaddedText{text}, out);
-    else
-        format_.utf8.append_json(text, out);
+    format_.utf8.append_json(Cp1251ToUtf8::PaddedText{text}, out);
     if (format_.options.hex_dump) {
         out.append(",\"hex\":\"");
         append_hex_digits(out, packet, size);

@@ -76,7 +76,6 @@ public:
                const CaptureFacts* capture, TextBuffer& out);
 
 private:
-    bool padded(std::string_view text) const;
     void write_json(const unsigned char* packet, std::size_t size, std::string_view text,
                     std::string_view json_source, unsigned long line, const CaptureFacts* capture, bool by_port,
                     bool in, TextBuffer& out);
