@@ -19,11 +19,11 @@
 #include <string>
 #include <vector>
 
-#include "capture_reader.h"
-#include "hex_trace.h"
+#include "capture/capture_reader.h"
+#include "capture/udp_payload.h"
+#include "hex/hex_trace.h"
 #include "paketlog.h"
-#include "parallel_decode.h"
-#include "udp_payload.h"
+#include "parallel/parallel_decode.h"
 
 namespace {
 

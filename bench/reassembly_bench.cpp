@@ -9,7 +9,7 @@
 #include <random>
 #include <vector>
 
-#include "ip_reassembly.h"
+#include "capture/ip_reassembly.h"
 
 namespace {
 

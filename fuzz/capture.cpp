@@ -10,9 +10,9 @@
 
 #include <vector>
 
+#include "capture/ip_reassembly.h"
+#include "capture/udp_payload.h"
 #include "fuzz.h"
-#include "ip_reassembly.h"
-#include "udp_payload.h"
 
 using paketlog::tool::Reassembler;
 using paketlog::tool::UdpDatagram;

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "capture/pcap_file.h"
 #include "fuzz.h"
-#include "pcap_file.h"
 
 using paketlog::tool::CaptureFrame;
 using paketlog::tool::PcapFile;

@@ -21,7 +21,7 @@
 #include <string>
 
 #include "paketlog.h"
-#include "text_utf8.h"
+#include "text/text_utf8.h"
 #include "wire/block_walk.h"
 #include "wire/packet_types.h"
 

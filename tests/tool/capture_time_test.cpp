@@ -1,5 +1,5 @@
 // Capture times: time stamps made valid, and every --time format.
-#include "capture_time.h"
+#include "capture/capture_time.h"
 
 #include <gtest/gtest.h>
 

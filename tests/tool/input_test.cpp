@@ -9,11 +9,11 @@
 #include <string>
 #include <string_view>
 
-#include "cpu_features.h"
-#include "hex_batches.h"
-#include "hex_trace.h"
-#include "input_files.h"
-#include "options.h"
+#include "hex/hex_batches.h"
+#include "hex/hex_trace.h"
+#include "hex/input_files.h"
+#include "run/command_line.h"
+#include "text/cpu_features.h"
 
 using namespace paketlog::tool;
 

@@ -1,5 +1,5 @@
 // Putting datagrams back together from pieces as a hostile capture sends them.
-#include "ip_reassembly.h"
+#include "capture/ip_reassembly.h"
 
 #include <gtest/gtest.h>
 

@@ -11,15 +11,15 @@
 #include <string>
 #include <vector>
 
-#include "decimal_text.h"
-#include "endpoint_text.h"
+#include "capture/endpoint_text.h"
+#include "decode/packet_filter.h"
+#include "decode/packet_line.h"
+#include "decode/packet_shape.h"
 #include "golden.h"
-#include "hex_print.h"
-#include "json_text.h"
-#include "packet_filter.h"
-#include "packet_line.h"
-#include "packet_shape.h"
-#include "text_utf8.h"
+#include "output/hex_dump.h"
+#include "text/decimal_text.h"
+#include "text/json_text.h"
+#include "text/text_utf8.h"
 
 using namespace paketlog::tool;
 

@@ -13,8 +13,8 @@
 #include <string>
 #include <thread>
 
-#include "output_writer.h"
-#include "parallel_decode.h"
+#include "parallel/output_writer.h"
+#include "parallel/parallel_decode.h"
 
 using namespace paketlog::tool;
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "capture_reader.h"
-#include "pcap_file.h"
+#include "capture/capture_reader.h"
+#include "capture/pcap_file.h"
 
 using namespace paketlog::tool;
 

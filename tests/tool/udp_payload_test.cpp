@@ -1,4 +1,4 @@
-#include "udp_payload.h"
+#include "capture/udp_payload.h"
 
 #include <gtest/gtest.h>
 #include <pcap/dlt.h>
@@ -6,8 +6,8 @@
 #include <numeric>
 #include <tuple>
 
+#include "capture/ip_reassembly.h"
 #include "capture_writer.h"
-#include "ip_reassembly.h"
 
 using namespace paketlog::tool;
 using Kind = UdpDatagram::Kind;

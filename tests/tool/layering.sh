@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# The command's folders and the one way their dependencies point:
+#   run -> output -> capture, hex -> parallel, decode -> text
+# A file of a folder includes headers of its own folder and of the folders
+# below it only. Usage: layering.sh TOOLS_DIR
+set -uo pipefail
+tools=${1:?usage: layering.sh TOOLS_DIR}
+
+declare -A may_use=(
+  [text]=""
+  [decode]="text wire"
+  [parallel]="text"
+  [capture]="decode parallel text"
+  [hex]="decode parallel text"
+  [output]="capture decode parallel text"
+  [run]="output capture hex decode parallel text"
+)
+
+status=0
+for entry in "$tools"/*; do
+  name=$(basename "$entry")
+  if [ -f "$entry" ]; then
+    [ "$name" = CMakeLists.txt ] && continue
+    echo "tools/$name: a file outside the folders"
+    status=1
+    continue
+  fi
+  if [ -z "${may_use[$name]+set}" ]; then
+    echo "tools/$name: a folder without a place in the layering (add it to $0)"
+    status=1
+    continue
+  fi
+  for file in "$entry"/*.h "$entry"/*.cpp; do
+    [ -e "$file" ] || continue
+    while IFS= read -r folder; do
+      [ "$folder" = "$name" ] && continue
+      case " ${may_use[$name]} " in
+        *" $folder "*) ;;
+        *) echo "tools/$name/$(basename "$file") includes a header of tools/$folder"; status=1 ;;
+      esac
+    done < <(sed -n 's|^#include "\([a-z_]*\)/.*"|\1|p' "$file")
+  done
+done
+[ "$status" -eq 0 ] && echo "layering: every include points down"
+exit "$status"

@@ -1,0 +1,86 @@
+// A capture cut into batches for the decoding threads (-j). The reading
+// thread does everything that must see the frames in order: it finds each
+// UDP payload, puts fragmented datagrams back together, applies --filter,
+// --port, --type and --seance, and reports what it cannot decode; into the
+// batch go the datagrams to show (where they came from, and their payload)
+// and the reports, in capture order.
+#ifndef PAKETLOG_TOOLS_CAPTURE_CAPTURE_BATCHES_H
+#define PAKETLOG_TOOLS_CAPTURE_CAPTURE_BATCHES_H
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "capture/bpf_filter.h"
+#include "capture/capture_facts.h"
+#include "capture/capture_reader.h"
+#include "capture/ip_reassembly.h"
+#include "decode/packet_filter.h"
+#include "parallel/parallel_decode.h"
+
+namespace paketlog {
+namespace tool {
+
+// The time of the last datagram kept, across the captures of a run (--time=delta).
+struct LastKept {
+    CaptureTime time;
+    bool any = false;
+};
+
+class CaptureBatchReader {
+public:
+    // `bpf` is compiled for the capture's link type; `name` names it in
+    // reports. Stops at the next batch once *stop is set.
+    CaptureBatchReader(CaptureReader& capture, const std::string& name, const Options& options,
+                       const PacketFilter& filter, const BpfFilter& bpf, const std::atomic<bool>& stop,
+                       LastKept& last);
+
+    // Fills batch.input with the next datagrams and reports; false when the
+    // capture has ended. A live capture's batch ends at each datagram.
+    bool read(Batch& batch);
+
+private:
+    void take(const CaptureFrame& frame, Batch& batch);
+    void add_report(Batch& batch, unsigned long frame, const std::string& what);
+    void report_given_up(Batch& batch, bool all);
+    bool on_port(const UdpDatagram& d) const;
+    bool may_keep(const Reassembler::Notes& notes);
+
+    CaptureReader& capture_;
+    const std::string& name_;
+    const Options& options_;
+    const PacketFilter& filter_;
+    const BpfFilter& bpf_;
+    const std::atomic<bool>& stop_;
+    CaptureFrame frame_;
+    Reassembler pieces_;
+    std::vector<unsigned char> whole_;    // a datagram put back together from its pieces
+    std::vector<unsigned char> rebuilt_;  // the frame it would have been, for --filter
+    LastKept& last_;
+    bool ended_ = false;
+};
+
+// One entry of a capture batch.
+struct CaptureRecord {
+    enum class Kind : std::uint32_t { Packet, Report };
+    Kind kind = Kind::Packet;
+    std::uint32_t size = 0;  // bytes that follow: the payload, or the report's message
+    CaptureFacts facts;      // Kind::Packet
+};
+
+// The entries of a batch, in order.
+class CaptureBatchRecords {
+public:
+    explicit CaptureBatchRecords(const Batch& batch) : rest_(batch.input.view()) {}
+    // The next entry and its bytes; false after the last.
+    bool next(CaptureRecord& record, std::string_view& bytes);
+
+private:
+    std::string_view rest_;
+};
+
+}  // namespace tool
+}  // namespace paketlog
+
+#endif

@@ -1,0 +1,62 @@
+// Reading pcap and pcapng captures, and live capture: plain pcap files by
+// PcapFile, everything else through libpcap.
+#ifndef PAKETLOG_TOOLS_CAPTURE_CAPTURE_READER_H
+#define PAKETLOG_TOOLS_CAPTURE_CAPTURE_READER_H
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+#include "capture/capture_time.h"
+#include "capture/pcap_file.h"
+
+typedef struct pcap pcap_t;
+
+namespace paketlog {
+namespace tool {
+
+// Whether a file's first bytes are those of a pcap (either byte order,
+// microsecond or nanosecond) or pcapng capture.
+bool looks_like_capture(const unsigned char* head, std::size_t size);
+
+class CaptureReader {
+public:
+    CaptureReader() = default;
+    ~CaptureReader();
+    CaptureReader(const CaptureReader&) = delete;
+    CaptureReader& operator=(const CaptureReader&) = delete;
+
+    // Opens a capture file, or standard input for "-". On failure returns
+    // false and error() says why.
+    bool open(const std::string& path);
+    // Starts capturing on an interface, with `filter` (a libpcap expression,
+    // may be empty) as its capture filter. On failure error() says why.
+    bool open_live(const std::string& interface, const std::string& filter);
+
+    int link_type() const { return link_type_; }
+    std::string link_type_name() const;
+
+    enum class Next { Frame, End, Error };
+    // The next frame; on Next::Error, error() says why and nothing more can be
+    // read. A live capture ends (Next::End) once stop() was called.
+    Next next(CaptureFrame& frame);
+    const std::string& error() const { return error_; }
+
+    // Ends a live capture at its next wake-up; safe in a signal handler.
+    static void stop();
+
+private:
+    std::unique_ptr<PcapFile> file_;  // a plain pcap file, read without libpcap
+    pcap_t* pcap_ = nullptr;
+    int link_type_ = -1;
+    int digits_ = 6;  // of the capture's time stamps
+    bool live_ = false;
+    unsigned long count_ = 0;
+    std::string error_;
+    std::unique_ptr<char[]> buffer_;  // of the file's stream; outlives pcap_
+};
+
+}  // namespace tool
+}  // namespace paketlog
+
+#endif

@@ -1,0 +1,80 @@
+// One run of the command over its inputs: hex traces, packet files,
+// captures or a live interface, decoded in -j threads, written in input order.
+#ifndef PAKETLOG_TOOLS_RUN_DECODE_RUN_H
+#define PAKETLOG_TOOLS_RUN_DECODE_RUN_H
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "capture/capture_batches.h"
+#include "decode/options.h"
+#include "hex/hex_trace.h"
+#include "output/packet_writer.h"
+#include "output/summary.h"
+#include "parallel/output_writer.h"
+#include "parallel/parallel_decode.h"
+
+namespace paketlog {
+namespace tool {
+
+class DecodeRun {
+public:
+    DecodeRun(const Options& options, OutputWriter& out);
+
+    // What is wrong with --type, --seance or --filter, or "".
+    std::string set_filters();
+    // Decodes every input; returns the exit status.
+    int run();
+
+    // The threads that decode: -j, but one with -c, --stats and -i, which
+    // count, sum up or write packet by packet in input order.
+    unsigned jobs() const { return jobs_; }
+
+private:
+    // What each decoding thread owns.
+    struct Worker {
+        explicit Worker(const LineFormat& format) : writer(format), bytes(std::make_unique<PacketBytes>()) {}
+        PacketWriter writer;
+        std::unique_ptr<PacketBytes> bytes;
+    };
+
+    bool done() const { return options_.count != 0 && shown_ >= options_.count; }
+    // Whether to write a packet that passed the filter (-q); without -c and --stats nothing is counted.
+    bool show(const unsigned char* packet, std::size_t size, const CaptureTime* time) {
+        if (options_.count == 0 && !options_.stats) return !options_.quiet;
+        return count_shown(packet, size, time);
+    }
+    bool count_shown(const unsigned char* packet, std::size_t size, const CaptureTime* time);
+    void report_now(const std::string& where, const std::string& what);
+
+    void run_file(const std::string& path);
+    void run_hex(const std::string& path, const std::string& name);
+    void run_binary(const std::string& path, const std::string& name);
+    void run_pcap(const std::string& path, const std::string& name);
+    void run_live();
+    void run_capture(CaptureReader& capture, const std::string& name);
+
+    void decode_hex(Worker& worker, Batch& batch, const std::string& name, std::string_view source);
+    void decode_capture(Worker& worker, Batch& batch, std::string_view source);
+    void write_batch(const Batch& batch);
+
+    const Options& options_;
+    OutputWriter& out_;
+    LineFormat format_;
+    unsigned jobs_;
+    std::vector<std::unique_ptr<Worker>> workers_;
+    Summary summary_;
+    LastKept last_kept_;
+    unsigned long shown_ = 0;       // with -c only
+    std::atomic<bool> stop_{false};  // -c reached, or the output failed: read no more
+    bool skipped_ = false;
+    bool live_failed_ = false;
+};
+
+}  // namespace tool
+}  // namespace paketlog
+
+#endif
