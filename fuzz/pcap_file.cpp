@@ -3,6 +3,8 @@
 // and the same end, with libpcap's message when both fail.
 // Input: the file's bytes (those the reader does not take are skipped).
 #include <pcap/pcap.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <memory>
@@ -19,14 +21,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0) return 0;  // no stream of nothing
     std::vector<unsigned char> head(data, data + std::min<std::size_t>(size, 4096));
     std::string ours_bytes(reinterpret_cast<const char*>(data), size);
-    std::FILE* ours_in = fmemopen(ours_bytes.data(), size, "rb");
-    fuzz::require(ours_in != nullptr);
-    fuzz::require(std::fseek(ours_in, static_cast<long>(head.size()), SEEK_SET) == 0);
+    const int ours_in = ::memfd_create("capture", MFD_CLOEXEC);
+    fuzz::require(ours_in >= 0 && ::write(ours_in, data, size) == static_cast<ssize_t>(size));
+    fuzz::require(::lseek(ours_in, static_cast<off_t>(head.size()), SEEK_SET) == static_cast<off_t>(head.size()));
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{ours_in};
     const std::unique_ptr<PcapFile> taken = PcapFile::open(head, ours_in);
-    if (taken == nullptr) {
-        std::fclose(ours_in);
-        return 0;
-    }
+    if (taken == nullptr) return 0;
     PcapFile& ours = *taken;
     std::string theirs_bytes = ours_bytes;
     std::FILE* theirs_in = fmemopen(theirs_bytes.data(), size, "rb");

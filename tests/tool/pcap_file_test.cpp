@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <pcap/pcap.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -92,14 +95,17 @@ std::vector<std::string> by_libpcap(std::string bytes) {
 
 // The same through PcapFile, after the first bytes are read as the command reads them.
 std::vector<std::string> by_pcap_file(std::string bytes) {
-    std::FILE* in = fmemopen(bytes.data(), bytes.size(), "rb");
+    const int in = ::memfd_create("capture", MFD_CLOEXEC);
+    if (in < 0 || ::write(in, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) return {"no memfd"};
+    ::lseek(in, 0, SEEK_SET);
     std::vector<unsigned char> head(4096);
-    head.resize(std::fread(head.data(), 1, head.size(), in));
+    head.resize(static_cast<std::size_t>(std::max<ssize_t>(0, ::read(in, head.data(), head.size()))));
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{in};
     const std::unique_ptr<PcapFile> taken = PcapFile::open(head, in);
-    if (taken == nullptr) {
-        std::fclose(in);
-        return {"not taken"};
-    }
+    if (taken == nullptr) return {"not taken"};
     PcapFile& file = *taken;
     std::vector<std::string> seen{"link " + std::to_string(file.link_type())};
     CaptureFrame frame;

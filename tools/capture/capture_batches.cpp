@@ -15,7 +15,8 @@ CaptureBatchReader::CaptureBatchReader(CaptureReader& capture, const std::string
 bool CaptureBatchReader::read(Batch& batch) {
     if (ended_ || stop_.load(std::memory_order_relaxed)) return false;
     const bool live = !options_.interface.empty();
-    while (batch.input.size() < kBatchBytes && !(live && !batch.input.empty())) {
+    // A batch that holds something ends where the next frame would have to be waited for.
+    while (batch.input.size() < kBatchBytes && (batch.input.empty() || (!live && capture_.ready()))) {
         if (stop_.load(std::memory_order_relaxed)) {
             ended_ = true;
             break;

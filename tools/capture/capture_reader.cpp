@@ -2,12 +2,18 @@
 
 #include <pcap/pcap.h>
 
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace paketlog {
@@ -45,11 +51,37 @@ int time_digits(const std::vector<unsigned char>& head) {
     return 6;
 }
 
+// How many first bytes tell what a capture is: a pcap file header, or a
+// pcapng section header and its first interface (for time_digits()).
+std::size_t head_needed(const std::vector<unsigned char>& head) {
+    if (head.size() < 24 || load_u32(head.data(), false) != 0x0A0D0D0A) return 24;
+    const bool big = head[8] == 0x1A;
+    const std::size_t shb = load_u32(head.data() + 4, big);
+    if (shb < 28 || shb > kHeadSize - 8) return kHeadSize;
+    if (head.size() < shb + 8) return shb + 8;
+    return std::min<std::size_t>(kHeadSize, shb + load_u32(head.data() + shb + 4, big));
+}
+
+// Reads into `head` until it holds `want` bytes or the input ends; each read
+// takes what has come. errno of a failed read, or 0.
+int read_head(int fd, std::vector<unsigned char>& head, std::size_t want) {
+    while (head.size() < want) {
+        const std::size_t had = head.size();
+        head.resize(want);
+        const ssize_t got = ::read(fd, head.data() + had, want - had);
+        head.resize(had + static_cast<std::size_t>(got > 0 ? got : 0));
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return errno;
+        if (got == 0) break;
+    }
+    return 0;
+}
+
 // A stream that gives back the bytes already read for sniffing, then the rest.
 struct Replay {
     std::vector<unsigned char> head;
     std::size_t pos = 0;
-    FILE* rest = nullptr;
+    int rest = -1;
 };
 
 ssize_t replay_read(void* cookie, char* buf, std::size_t size) {
@@ -60,15 +92,15 @@ ssize_t replay_read(void* cookie, char* buf, std::size_t size) {
         r.pos += n;
         return static_cast<ssize_t>(n);
     }
-    const std::size_t n = std::fread(buf, 1, size, r.rest);
-    return n == 0 && std::ferror(r.rest) ? -1 : static_cast<ssize_t>(n);
+    for (;;) {
+        const ssize_t n = ::read(r.rest, buf, size);
+        if (n >= 0 || errno != EINTR) return n;
+    }
 }
 
 int replay_close(void* cookie) {
-    Replay* r = static_cast<Replay*>(cookie);
-    const int rc = r->rest == stdin ? 0 : std::fclose(r->rest);
-    delete r;
-    return rc;
+    delete static_cast<Replay*>(cookie);
+    return 0;
 }
 
 // pcap_breakloop() may be called from a signal handler; it wakes a capture
@@ -90,43 +122,42 @@ bool looks_like_capture(const unsigned char* head, std::size_t size) {
 CaptureReader::~CaptureReader() {
     if (pcap_ == g_live) g_live = nullptr;
     if (pcap_ != nullptr) pcap_close(pcap_);
+    if (fd_ > STDIN_FILENO) ::close(fd_);
 }
 
-bool CaptureReader::open(const std::string& path) {
-    FILE* in = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
-    if (in == nullptr) {
-        error_ = std::strerror(errno);
+bool CaptureReader::open(const std::string& path, std::vector<unsigned char> head) {
+    fd_ = path == "-" ? STDIN_FILENO : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat info {};
+    const int failed = fd_ < 0 ? errno : ::fstat(fd_, &info) != 0 ? errno : 0;
+    regular_ = failed == 0 && S_ISREG(info.st_mode);
+    int read_failed = 0;
+    while (failed == 0) {
+        const std::size_t want = regular_ ? kHeadSize : head_needed(head);  // a pipe: only what tells what it holds
+        if (head.size() >= want) break;
+        read_failed = read_head(fd_, head, want);
+        if (read_failed != 0 || head.size() < want) break;
+    }
+    if (failed != 0 || read_failed != 0) {
+        error_ = std::strerror(failed != 0 ? failed : read_failed);
         return false;
     }
-    auto* replay = new Replay;
-    replay->rest = in;
-    replay->head.resize(kHeadSize);
-    replay->head.resize(std::fread(replay->head.data(), 1, kHeadSize, in));
-    if (std::ferror(in)) {
-        error_ = std::strerror(errno);
-        replay_close(replay);
-        return false;
-    }
-    digits_ = time_digits(replay->head);
-    if ((file_ = PcapFile::open(replay->head, in)) != nullptr) {
-        delete replay;
+    digits_ = time_digits(head);
+    if ((file_ = PcapFile::open(head, fd_)) != nullptr) {
         link_type_ = file_->link_type();
         return true;
     }
     FILE* stream = nullptr;
-    struct stat info {};
-    if (in != stdin && ::fstat(fileno(in), &info) == 0 && S_ISREG(info.st_mode) &&
-        (stream = std::fopen(path.c_str(), "rb")) != nullptr) {
+    if (regular_ && path != "-" && (stream = std::fopen(path.c_str(), "rb")) != nullptr) {
         // A regular file is read again from its start, through a large buffer.
-        replay_close(replay);
         buffer_.reset(new char[kFileBuffer]);
         std::setvbuf(stream, buffer_.get(), _IOFBF, kFileBuffer);
     } else {
+        auto* replay = new Replay{std::move(head), 0, fd_};
         stream = fopencookie(replay, "rb", cookie_io_functions_t{replay_read, nullptr, nullptr, replay_close});
+        if (stream == nullptr) replay_close(replay);
     }
     if (stream == nullptr) {
         error_ = std::strerror(errno);
-        replay_close(replay);
         return false;
     }
     char errbuf[PCAP_ERRBUF_SIZE] = "";
@@ -138,6 +169,12 @@ bool CaptureReader::open(const std::string& path) {
     }
     link_type_ = pcap_datalink(pcap_);
     return true;
+}
+
+bool CaptureReader::ready() const {
+    if (live_ || regular_ || (file_ != nullptr && file_->frame_ready())) return true;
+    pollfd p{fd_, POLLIN, 0};
+    return ::poll(&p, 1, 0) != 0;
 }
 
 bool CaptureReader::open_live(const std::string& interface, const std::string& filter) {

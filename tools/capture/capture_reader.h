@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "capture/capture_time.h"
 #include "capture/pcap_file.h"
@@ -26,9 +27,10 @@ public:
     CaptureReader(const CaptureReader&) = delete;
     CaptureReader& operator=(const CaptureReader&) = delete;
 
-    // Opens a capture file, or standard input for "-". On failure returns
+    // Opens a capture file, or standard input for "-", whose first bytes
+    // `head` may have been read already (to sniff it). On failure returns
     // false and error() says why.
-    bool open(const std::string& path);
+    bool open(const std::string& path, std::vector<unsigned char> head = {});
     // Starts capturing on an interface, with `filter` (a libpcap expression,
     // may be empty) as its capture filter. On failure error() says why.
     bool open_live(const std::string& interface, const std::string& filter);
@@ -41,6 +43,9 @@ public:
     // read. A live capture ends (Next::End) once stop() was called.
     Next next(CaptureFrame& frame);
     const std::string& error() const { return error_; }
+    // Whether next() has a frame, or the end, without waiting for more input
+    // (a file always has; a pipe or terminal when its bytes are in).
+    bool ready() const;
 
     // Ends a live capture at its next wake-up; safe in a signal handler.
     static void stop();
@@ -51,6 +56,8 @@ private:
     int link_type_ = -1;
     int digits_ = 6;  // of the capture's time stamps
     bool live_ = false;
+    bool regular_ = false;  // a regular file: reading it never waits for a writer
+    int fd_ = -1;           // of a capture file, read by file_ or through libpcap's stream
     unsigned long count_ = 0;
     std::string error_;
     std::unique_ptr<char[]> buffer_;  // of the file's stream; outlives pcap_

@@ -2,6 +2,8 @@
 
 #include <pcap/dlt.h>
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 #include <type_traits>
@@ -81,7 +83,7 @@ timeval PcapFile::time_of(std::uint32_t seconds, std::uint32_t fraction) const {
     return t;
 }
 
-std::unique_ptr<PcapFile> PcapFile::open(const std::vector<unsigned char>& head, std::FILE* rest) {
+std::unique_ptr<PcapFile> PcapFile::open(const std::vector<unsigned char>& head, int rest) {
     FileHeader h;
     if (!read_header(head, h)) return nullptr;
     std::unique_ptr<PcapFile> file(new PcapFile(rest));
@@ -99,20 +101,19 @@ std::unique_ptr<PcapFile> PcapFile::open(const std::vector<unsigned char>& head,
     return file;
 }
 
-PcapFile::PcapFile(std::FILE* rest) : in_(rest), buffer_(new unsigned char[kBufferSize]) {}
-
-PcapFile::~PcapFile() {
-    if (in_ != nullptr && in_ != stdin) std::fclose(in_);
-}
+PcapFile::PcapFile(int rest) : in_(rest), buffer_(new unsigned char[kBufferSize]) {}
 
 bool PcapFile::refill(std::size_t n) {
     std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
     end_ -= begin_;
     begin_ = 0;
     while (end_ < n) {
-        const std::size_t got = std::fread(buffer_.get() + end_, 1, std::min(kReadSize, kBufferSize - end_), in_);
-        if (got == 0) return false;
-        end_ += got;
+        if (read_error_ != 0) return false;
+        const ssize_t got = ::read(in_, buffer_.get() + end_, std::min(kReadSize, kBufferSize - end_));
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) read_error_ = errno;
+        if (got <= 0) return false;
+        end_ += static_cast<std::size_t>(got);
     }
     return true;
 }
@@ -120,11 +121,11 @@ bool PcapFile::refill(std::size_t n) {
 PcapFile::Next PcapFile::next(CaptureFrame& frame) {
     if (!error_.empty()) return Next::Error;
     const auto failed = [&](std::string what) {
-        error_ = std::ferror(in_) ? std::string("error reading dump file: ") + std::strerror(errno) : std::move(what);
+        error_ = read_error_ != 0 ? std::string("error reading dump file: ") + std::strerror(read_error_) : std::move(what);
         return Next::Error;
     };
     if (!have(kRecordHeader)) {
-        if (end_ == begin_ && !std::ferror(in_)) return Next::End;
+        if (end_ == begin_ && read_error_ == 0) return Next::End;
         return failed("truncated dump file; tried to read 16 header bytes, only got " + std::to_string(end_ - begin_));
     }
     const std::uint32_t caplen = field(8);

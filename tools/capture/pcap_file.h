@@ -10,7 +10,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,10 +31,11 @@ constexpr std::uint32_t kMaxCaplen = 262144;
 class PcapFile {
 public:
     // The reader of the capture whose first bytes, `head`, were read from
-    // `rest`, which holds the bytes after them; it closes `rest` at the end
-    // (but standard input). Null, `rest` left alone, for a file it does not take.
-    static std::unique_ptr<PcapFile> open(const std::vector<unsigned char>& head, std::FILE* rest);
-    ~PcapFile();
+    // the file descriptor `rest`, which holds the bytes after them and is
+    // left open. Null for a file it does not take. Each read takes what has
+    // come, so a frame from a pipe is handed out as soon as it is in.
+    static std::unique_ptr<PcapFile> open(const std::vector<unsigned char>& head, int rest);
+    ~PcapFile() = default;
     PcapFile(const PcapFile&) = delete;
     PcapFile& operator=(const PcapFile&) = delete;
 
@@ -46,9 +46,14 @@ public:
     // The next frame; on Next::Error, error() says why and nothing more is read.
     Next next(CaptureFrame& frame);
     const std::string& error() const { return error_; }
+    // Whether the next frame is read whole already (next() will not wait for it).
+    bool frame_ready() const {
+        return end_ - begin_ >= kRecordHeaderSize && end_ - begin_ >= kRecordHeaderSize + field(8);
+    }
 
 private:
-    explicit PcapFile(std::FILE* rest);
+    static constexpr std::size_t kRecordHeaderSize = 16;
+    explicit PcapFile(int rest);
     timeval time_of(std::uint32_t seconds, std::uint32_t fraction) const;
     // At least `n` unread bytes in the buffer, unless the file ends first.
     bool have(std::size_t n) { return end_ - begin_ >= n || refill(n); }
@@ -56,7 +61,8 @@ private:
     // A field of the unread bytes, in the file's byte order.
     std::uint32_t field(std::size_t at) const { return load_u32(buffer_.get() + begin_ + at, big_); }
 
-    std::FILE* in_;
+    int in_;
+    int read_error_ = 0;  // errno of a failed read
     std::unique_ptr<unsigned char[]> buffer_;
     std::size_t begin_ = 0;  // the unread bytes are buffer_[begin_, end_)
     std::size_t end_ = 0;

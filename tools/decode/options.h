@@ -18,8 +18,8 @@ enum class TimeFormat {
     Delta,  // since the previous packet shown: 0.250001
 };
 
-// Auto: a file whose first bytes are a capture's is read as one, anything
-// else (standard input included) as a hex trace.
+// Auto: a file or standard input whose first bytes are a capture's is read
+// as one, anything else as a hex trace.
 enum class InputFormat { Auto, Hex, Binary, Pcap };
 
 // The most decoding threads -j takes.

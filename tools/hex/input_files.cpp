@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -26,11 +27,21 @@ InputFile::InputFile(const std::string& path)
     if (fd_ < 0) error_ = errno;
 }
 
+InputFile::InputFile(const std::string& path, std::vector<unsigned char> head) : InputFile(path) {
+    head_ = std::move(head);
+}
+
 InputFile::~InputFile() {
     if (fd_ > STDIN_FILENO) ::close(fd_);
 }
 
 std::size_t InputFile::read(unsigned char* dst, std::size_t n) {
+    if (head_pos_ < head_.size()) {
+        const std::size_t n_head = std::min(n, head_.size() - head_pos_);
+        std::memcpy(dst, head_.data() + head_pos_, n_head);
+        head_pos_ += n_head;
+        return n_head;
+    }
     if (error_ != 0) return 0;
     for (;;) {
         const ssize_t got = ::read(fd_, dst, n);
@@ -43,7 +54,7 @@ std::size_t InputFile::read(unsigned char* dst, std::size_t n) {
 }
 
 bool InputFile::ready() const {
-    if (error_ != 0) return true;
+    if (error_ != 0 || head_pos_ < head_.size()) return true;
     pollfd p{fd_, POLLIN, 0};
     return ::poll(&p, 1, 0) != 0;
 }

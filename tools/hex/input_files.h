@@ -18,6 +18,8 @@ namespace tool {
 class InputFile {
 public:
     explicit InputFile(const std::string& path);  // "-": standard input, left open at the end
+    // The same, when `head` was already read from its start (to sniff it): read() hands it out first.
+    InputFile(const std::string& path, std::vector<unsigned char> head);
     ~InputFile();
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
@@ -32,6 +34,8 @@ public:
 private:
     int fd_;
     int error_ = 0;
+    std::vector<unsigned char> head_;
+    std::size_t head_pos_ = 0;
 };
 
 // A raw packet file: at most `max` bytes. Reads no more than one byte past

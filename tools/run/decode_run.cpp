@@ -1,9 +1,13 @@
 #include "run/decode_run.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include "hex/hex_batches.h"
 #include "hex/input_files.h"
@@ -14,9 +18,10 @@ namespace {
 
 constexpr const char* kStdinName = "<stdin>";
 
-// Whether a regular file opens with a capture's magic number. Standard
-// input, pipes and devices are not read ahead (their first bytes would be
-// gone): they are hex traces unless --pcap or -r says otherwise.
+// Whether a regular file opens with a capture's magic number. Pipes and
+// devices named on the command line are not read ahead (their first bytes
+// would be gone): they are hex traces unless --pcap or -r says otherwise.
+// Standard input is sniffed by sniff_stdin().
 bool is_capture(const std::string& path) {
     struct stat info {};
     if (path == "-" || ::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
@@ -26,6 +31,33 @@ bool is_capture(const std::string& path) {
     const std::size_t n = std::fread(head, 1, sizeof head, file);
     std::fclose(file);
     return looks_like_capture(head, n);
+}
+
+// Whether `n` first bytes may still begin a capture's magic number.
+bool may_be_capture(const unsigned char* head, std::size_t n) {
+    static const unsigned char magics[][4] = {
+        {0xD4, 0xC3, 0xB2, 0xA1}, {0xA1, 0xB2, 0xC3, 0xD4}, {0x4D, 0x3C, 0xB2, 0xA1}, {0xA1, 0xB2, 0x3C, 0x4D},
+        {0x0A, 0x0D, 0x0D, 0x0A}};
+    for (const auto& magic : magics)
+        if (std::memcmp(head, magic, n) == 0) return true;
+    return false;
+}
+
+// The first bytes of standard input, enough to know a capture by: fewer
+// when they already show it is none (a short line typed at a terminal is
+// not held back), or when it ends or fails first (its reader meets the
+// failure again).
+std::vector<unsigned char> sniff_stdin() {
+    std::vector<unsigned char> head(4);
+    std::size_t have = 0;
+    while (have < head.size() && may_be_capture(head.data(), have)) {
+        const ssize_t got = ::read(STDIN_FILENO, head.data() + have, head.size() - have);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        have += static_cast<std::size_t>(got);
+    }
+    head.resize(have);
+    return head;
 }
 
 }  // namespace
@@ -95,6 +127,11 @@ void DecodeRun::write_batch(const Batch& batch) {
 
 void DecodeRun::run_file(const std::string& path) {
     const std::string name = path == "-" ? kStdinName : path;
+    if (options_.input == InputFormat::Auto && path == "-") {
+        std::vector<unsigned char> head = sniff_stdin();
+        if (looks_like_capture(head.data(), head.size())) return run_pcap(path, name, std::move(head));
+        return run_hex(path, name, std::move(head));
+    }
     switch (options_.input) {
     case InputFormat::Auto: return is_capture(path) ? run_pcap(path, name) : run_hex(path, name);
     case InputFormat::Hex: return run_hex(path, name);
@@ -103,8 +140,8 @@ void DecodeRun::run_file(const std::string& path) {
     }
 }
 
-void DecodeRun::run_hex(const std::string& path, const std::string& name) {
-    InputFile in(path);
+void DecodeRun::run_hex(const std::string& path, const std::string& name, std::vector<unsigned char> head) {
+    InputFile in(path, std::move(head));
     if (in.error() != 0) return report_now(name, std::strerror(in.error()));
     HexBatchReader reader(in, stop_);
     const std::string source = options_.json ? json_source(name) : std::string();
@@ -162,9 +199,9 @@ void DecodeRun::run_binary(const std::string& path, const std::string& name) {
     if (out_.failed()) stop_ = true;
 }
 
-void DecodeRun::run_pcap(const std::string& path, const std::string& name) {
+void DecodeRun::run_pcap(const std::string& path, const std::string& name, std::vector<unsigned char> head) {
     CaptureReader capture;
-    if (!capture.open(path)) return report_now(name, "cannot read capture: " + capture.error());
+    if (!capture.open(path, std::move(head))) return report_now(name, "cannot read capture: " + capture.error());
     run_capture(capture, name);
 }
 

@@ -51,9 +51,10 @@ private:
     void report_now(const std::string& where, const std::string& what);
 
     void run_file(const std::string& path);
-    void run_hex(const std::string& path, const std::string& name);
+    // head: the first bytes of the input, already read to sniff it.
+    void run_hex(const std::string& path, const std::string& name, std::vector<unsigned char> head = {});
     void run_binary(const std::string& path, const std::string& name);
-    void run_pcap(const std::string& path, const std::string& name);
+    void run_pcap(const std::string& path, const std::string& name, std::vector<unsigned char> head = {});
     void run_live();
     void run_capture(CaptureReader& capture, const std::string& name);
 
