@@ -9,14 +9,16 @@ namespace tool {
 
 CaptureBatchReader::CaptureBatchReader(CaptureReader& capture, const std::string& name, const Options& options,
                                        const PacketFilter& filter, const BpfFilter& bpf,
-                                       const std::atomic<bool>& stop, LastKept& last)
-    : capture_(capture), name_(name), options_(options), filter_(filter), bpf_(bpf), stop_(stop), last_(last) {}
+                                       const std::atomic<bool>& stop, LastKept& last, PcapWriter* saved)
+    : capture_(capture), name_(name), options_(options), filter_(filter), bpf_(bpf), stop_(stop), last_(last),
+      saved_(saved) {}
 
 bool CaptureBatchReader::read(Batch& batch) {
     if (ended_ || stop_.load(std::memory_order_relaxed)) return false;
     const bool live = !options_.interface.empty();
     // A batch that holds something ends where the next frame would have to be waited for.
     while (batch.input.size() < kBatchBytes && (batch.input.empty() || (!live && capture_.ready()))) {
+        if (ended_) break;  // -c reached
         if (stop_.load(std::memory_order_relaxed)) {
             ended_ = true;
             break;
@@ -38,11 +40,15 @@ bool CaptureBatchReader::read(Batch& batch) {
 void CaptureBatchReader::take(const CaptureFrame& frame, Batch& batch) {
     UdpDatagram datagram = find_udp_payload(capture_.link_type(), frame.data, frame.caplen);
     bool kept = true;
+    const DatagramKey* pieces = nullptr;  // of a datagram put back together: its frames are held
+    UdpDatagram piece;
     if (datagram.kind == UdpDatagram::Kind::Fragment) {
-        const UdpDatagram piece = datagram;
+        piece = datagram;
+        if (saved_ != nullptr) hold_piece(piece, frame);
         const bool complete = pieces_.add(datagram, frame, whole_);
         report_given_up(batch, false);
         if (!complete) return;
+        pieces = &piece.piece.datagram;
         datagram = udp_in(whole_.data(), whole_.size());
         datagram.address = piece.address;
         whole_frame(frame.data, piece, whole_.data(), whole_.size(), rebuilt_);
@@ -50,14 +56,21 @@ void CaptureBatchReader::take(const CaptureFrame& frame, Batch& batch) {
     } else if (datagram.kind != UdpDatagram::Kind::Other) {
         kept = bpf_.keeps(frame.data, frame.caplen, frame.length);
     }
-    if (datagram.kind == UdpDatagram::Kind::Other || !kept) return;
+    // -w: the frames of a datagram shown or reported are written, others dropped.
+    const auto saving = [&](bool keep) {
+        if (saved_ == nullptr) return;
+        if (pieces != nullptr) return save_pieces(*pieces, keep);
+        if (keep) save(frame);
+    };
+    if (datagram.kind == UdpDatagram::Kind::Other || !kept) return saving(false);
     // Reports follow the filters as lines do, as far as what was captured lets them judge.
     if (datagram.kind == UdpDatagram::Kind::Cut) {
-        if (filter_.keeps(nullptr, 0, true))
-            add_report(batch, frame.number, "UDP datagram cut short by the capture before its payload");
-        return;
+        const bool keep = filter_.keeps(nullptr, 0, true);
+        if (keep) add_report(batch, frame.number, "UDP datagram cut short by the capture before its payload");
+        return saving(keep);
     }
-    if (!on_port(datagram) || !filter_.keeps(datagram.payload, datagram.size)) return;
+    if (!on_port(datagram) || !filter_.keeps(datagram.payload, datagram.size)) return saving(false);
+    saving(true);
     if (datagram.size == 0) return add_report(batch, frame.number, "empty packet");
     if (datagram.size > kMaxPacketLength)  // an IPv6 jumbogram, or an IPv4 length left to the link
         return add_report(batch, frame.number, "packet longer than " + std::to_string(kMaxPacketLength) + " bytes");
@@ -65,8 +78,9 @@ void CaptureBatchReader::take(const CaptureFrame& frame, Batch& batch) {
     record.size = static_cast<std::uint32_t>(datagram.size);
     record.facts.frame = frame.number;
     record.facts.time = frame.time;
-    record.facts.previous = last_.time;
-    record.facts.has_previous = last_.any;
+    if (!last_.any) last_.first = frame.time;
+    record.facts.previous = options_.time == TimeFormat::First ? last_.first : last_.time;
+    record.facts.has_previous = last_.any || options_.time == TimeFormat::First;
     record.facts.address = datagram.address;
     record.facts.src_port = datagram.src_port;
     record.facts.dst_port = datagram.dst_port;
@@ -74,6 +88,37 @@ void CaptureBatchReader::take(const CaptureFrame& frame, Batch& batch) {
     batch.input.append(reinterpret_cast<const char*>(datagram.payload), datagram.size);
     last_.time = frame.time;
     last_.any = true;
+    if (options_.count != 0 && ++last_.count >= options_.count) ended_ = true;  // read no further than -c
+}
+
+void CaptureBatchReader::save(const CaptureFrame& frame) {
+    saved_->write(frame.time, frame.data, frame.caplen, frame.length, !options_.interface.empty());
+}
+
+// Frames of pieces are held, within bounds, until their datagram is known:
+// past them, the datagram whose first piece came first is let go.
+void CaptureBatchReader::hold_piece(const UdpDatagram& piece, const CaptureFrame& frame) {
+    constexpr std::size_t kMaxHeldBytes = std::size_t{8} << 20;
+    HeldPieces& held = held_[piece.piece.datagram];
+    if (held.frames.empty()) held.first_frame = frame.number;
+    held.frames.push_back({frame.time, frame.length, std::vector<unsigned char>(frame.data, frame.data + frame.caplen)});
+    held_bytes_ += frame.caplen;
+    while (held_bytes_ > kMaxHeldBytes || held_.size() > 2 * Reassembler::kMaxOpen) {
+        auto oldest = held_.begin();
+        for (auto it = held_.begin(); it != held_.end(); ++it)
+            if (it->second.first_frame < oldest->second.first_frame) oldest = it;
+        save_pieces(oldest->first, false);
+    }
+}
+
+void CaptureBatchReader::save_pieces(const DatagramKey& datagram, bool keep) {
+    const auto found = held_.find(datagram);
+    if (found == held_.end()) return;
+    for (const HeldFrame& f : found->second.frames) {
+        if (keep) saved_->write(f.time, f.bytes.data(), f.bytes.size(), f.length, !options_.interface.empty());
+        held_bytes_ -= f.bytes.size();
+    }
+    held_.erase(found);
 }
 
 // frame 0: the capture as a whole.
@@ -109,7 +154,9 @@ bool CaptureBatchReader::may_keep(const Reassembler::Notes& p) {
 // when the filters may keep it. all: the capture ended, every open one is given up.
 void CaptureBatchReader::report_given_up(Batch& batch, bool all) {
     for (const Reassembler::GivenUp& lost : pieces_.given_up(all)) {
-        if (!may_keep(lost.notes)) continue;
+        const bool keep = may_keep(lost.notes);
+        if (saved_ != nullptr && !lost.notes.head.empty()) save_pieces(lost.notes.piece.piece.datagram, keep);
+        if (!keep) continue;
         using Why = Reassembler::GivenUp::Why;
         std::string what;
         switch (lost.why) {
@@ -131,6 +178,10 @@ void CaptureBatchReader::report_given_up(Batch& batch, bool all) {
             break;
         }
         add_report(batch, lost.frame, "fragmented datagram " + what + ", not decoded");
+    }
+    if (all) {
+        held_.clear();
+        held_bytes_ = 0;
     }
 }
 

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -16,25 +17,30 @@
 #include "capture/capture_facts.h"
 #include "capture/capture_reader.h"
 #include "capture/ip_reassembly.h"
+#include "capture/pcap_writer.h"
 #include "decode/packet_filter.h"
 #include "parallel/parallel_decode.h"
 
 namespace paketlog {
 namespace tool {
 
-// The time of the last datagram kept, across the captures of a run (--time=delta).
+// The datagrams kept so far, across the captures of a run: the time of the
+// first (--time=first) and of the last (--time=delta), and how many (-c).
 struct LastKept {
     CaptureTime time;
+    CaptureTime first;
     bool any = false;
+    unsigned long count = 0;
 };
 
 class CaptureBatchReader {
 public:
     // `bpf` is compiled for the capture's link type; `name` names it in
-    // reports. Stops at the next batch once *stop is set.
+    // reports. Stops at the next batch once *stop is set. `saved`, when not
+    // null, gets every frame of each datagram shown or reported (-w).
     CaptureBatchReader(CaptureReader& capture, const std::string& name, const Options& options,
                        const PacketFilter& filter, const BpfFilter& bpf, const std::atomic<bool>& stop,
-                       LastKept& last);
+                       LastKept& last, PcapWriter* saved = nullptr);
 
     // Fills batch.input with the next datagrams and reports; false when the
     // capture has ended. A live capture's batch ends at each datagram.
@@ -46,6 +52,21 @@ private:
     void report_given_up(Batch& batch, bool all);
     bool on_port(const UdpDatagram& d) const;
     bool may_keep(const Reassembler::Notes& notes);
+    void save(const CaptureFrame& frame);
+    void hold_piece(const UdpDatagram& piece, const CaptureFrame& frame);
+
+    using DatagramKey = decltype(UdpDatagram::Piece::datagram);
+    void save_pieces(const DatagramKey& datagram, bool keep);
+    // A piece's frame held until its datagram is known to be kept (-w).
+    struct HeldFrame {
+        CaptureTime time;
+        std::size_t length = 0;
+        std::vector<unsigned char> bytes;
+    };
+    struct HeldPieces {
+        unsigned long first_frame = 0;
+        std::vector<HeldFrame> frames;
+    };
 
     CaptureReader& capture_;
     const std::string& name_;
@@ -58,6 +79,9 @@ private:
     std::vector<unsigned char> whole_;    // a datagram put back together from its pieces
     std::vector<unsigned char> rebuilt_;  // the frame it would have been, for --filter
     LastKept& last_;
+    PcapWriter* saved_;
+    std::map<DatagramKey, HeldPieces> held_;
+    std::size_t held_bytes_ = 0;
     bool ended_ = false;
 };
 

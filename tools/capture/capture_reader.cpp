@@ -29,7 +29,7 @@ constexpr int kLiveWakeMs = 100;         // a live capture looks for stop() this
 
 // Digits of the time stamps a capture file holds: 9 for nanosecond pcap, and
 // for pcapng whose first interface has an if_tsresol finer than microseconds.
-int time_digits(const std::vector<unsigned char>& head) {
+int head_time_digits(const std::vector<unsigned char>& head) {
     if (head.size() < 24) return 6;
     const unsigned magic = load_u32(head.data(), false);
     if (magic == 0xA1B23C4D || magic == 0x4D3CB2A1) return 9;
@@ -141,7 +141,7 @@ bool CaptureReader::open(const std::string& path, std::vector<unsigned char> hea
         error_ = std::strerror(failed != 0 ? failed : read_failed);
         return false;
     }
-    digits_ = time_digits(head);
+    digits_ = head_time_digits(head);
     if ((file_ = PcapFile::open(head, fd_)) != nullptr) {
         link_type_ = file_->link_type();
         return true;
@@ -177,7 +177,7 @@ bool CaptureReader::ready() const {
     return ::poll(&p, 1, 0) != 0;
 }
 
-bool CaptureReader::open_live(const std::string& interface, const std::string& filter) {
+bool CaptureReader::open_live(const std::string& interface, const std::string& filter, int snaplen, int buffer_kib) {
     char errbuf[PCAP_ERRBUF_SIZE] = "";
     if (pcap_ != nullptr) {  // a second try, with another filter
         if (pcap_ == g_live) g_live = nullptr;
@@ -189,7 +189,8 @@ bool CaptureReader::open_live(const std::string& interface, const std::string& f
         error_ = errbuf;
         return false;
     }
-    pcap_set_snaplen(pcap_, 262144);
+    pcap_set_snaplen(pcap_, snaplen != 0 ? snaplen : 262144);
+    if (buffer_kib != 0) pcap_set_buffer_size(pcap_, buffer_kib * 1024);
     pcap_set_promisc(pcap_, 1);
     pcap_set_timeout(pcap_, kLiveWakeMs);
     pcap_set_immediate_mode(pcap_, 1);
@@ -264,6 +265,16 @@ CaptureReader::Next CaptureReader::next(CaptureFrame& frame) {
 }
 
 void CaptureReader::stop() { on_signal(0); }
+
+std::string CaptureReader::live_statistics() {
+    const auto counted = [](unsigned long n, const char* what) {
+        return std::to_string(n) + (n == 1 ? " packet " : " packets ") + what + "\n";
+    };
+    pcap_stat stat{};
+    if (pcap_ == nullptr || pcap_stats(pcap_, &stat) != 0) return counted(count_, "captured");
+    return counted(count_, "captured") + counted(stat.ps_recv, "received by filter") +
+           counted(stat.ps_drop, "dropped by kernel");
+}
 
 }  // namespace tool
 }  // namespace paketlog

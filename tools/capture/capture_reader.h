@@ -32,10 +32,16 @@ public:
     // false and error() says why.
     bool open(const std::string& path, std::vector<unsigned char> head = {});
     // Starts capturing on an interface, with `filter` (a libpcap expression,
-    // may be empty) as its capture filter. On failure error() says why.
-    bool open_live(const std::string& interface, const std::string& filter);
+    // may be empty) as its capture filter, `snaplen` bytes of each frame (0:
+    // 262144) and a buffer of `buffer_kib` KiB (0: libpcap's). On failure
+    // error() says why.
+    bool open_live(const std::string& interface, const std::string& filter, int snaplen = 0, int buffer_kib = 0);
+    // A live capture's counts as tcpdump gives them on exit: frames captured
+    // (read here), received by the filter, dropped by the kernel.
+    std::string live_statistics();
 
     int link_type() const { return link_type_; }
+    int time_digits() const { return digits_; }
     std::string link_type_name() const;
 
     enum class Next { Frame, End, Error };

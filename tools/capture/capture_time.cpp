@@ -18,6 +18,7 @@ const struct {
 } kTimeFormats[] = {
     {"none", TimeFormat::None},   {"local", TimeFormat::Local}, {"utc", TimeFormat::Utc},
     {"date", TimeFormat::Date},   {"epoch", TimeFormat::Epoch}, {"delta", TimeFormat::Delta},
+    {"first", TimeFormat::First},
 };
 
 char* put_fraction(char* out, const CaptureTime& t) {
@@ -135,7 +136,8 @@ std::size_t TimeWriter::write(TimeFormat format, const CaptureTime& time, char* 
         p = put_fraction(put_decimal(p, static_cast<std::uint64_t>(time.seconds < 0 ? -time.seconds : time.seconds)),
                          time);
         break;
-    case TimeFormat::Delta: {
+    case TimeFormat::Delta:
+    case TimeFormat::First: {  // the first packet shown follows itself
         std::int64_t delta = 0;
         if (have_previous_) {
             delta = (time.seconds - previous_.seconds) * kNano +

@@ -38,7 +38,8 @@ public:
     // ISO 8601 in UTC, the JSON "time": 2024-03-01T09:30:00.000000Z.
     static std::size_t write_iso_utc(const CaptureTime& time, char* out);
     // The packet shown before the next one written (null: none), for
-    // TimeFormat::Delta where packets are written by several writers.
+    // TimeFormat::Delta where packets are written by several writers; for
+    // TimeFormat::First, the first packet shown.
     void follow(const CaptureTime* previous) {
         have_previous_ = previous != nullptr;
         if (previous != nullptr) previous_ = *previous;

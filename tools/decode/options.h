@@ -16,6 +16,7 @@ enum class TimeFormat {
     Date,   // YYYY-MM-DD HH:MM:SS.ffffff, local time
     Epoch,  // seconds since the epoch: 1709285400.000000
     Delta,  // since the previous packet shown: 0.250001
+    First,  // since the first packet shown: 0.750003
 };
 
 // Auto: a file or standard input whose first bytes are a capture's is read
@@ -39,6 +40,10 @@ struct Options {
     std::string interface;               // -i: capture live there instead of reading files
     unsigned long count = 0;             // -c: stop after this many packets; 0: no limit
     unsigned jobs = 0;                   // -j: decoding threads; 0: default_jobs()
+    std::string write_file;              // -w: the kept frames go to this pcap file
+    bool print = false;                  // --print: lines too, with -w
+    int snaplen = 0;                     // -s: of a live capture; 0: 262144
+    int buffer_kib = 0;                  // -B: a live capture's buffer in KiB; 0: libpcap's
     bool line_buffered = false;          // -l
     bool hex_dump = false;               // -x
     TimeFormat time = TimeFormat::Local;

@@ -57,7 +57,7 @@ void PacketWriter::write(unsigned char* packet, std::size_t size, std::string_vi
     if (capture != nullptr) {
         char* const start = out.room(TimeWriter::kTimeTextSize + 1 + kEndpointsTextSize + 1);
         char* p = start;
-        if (options.time == TimeFormat::Delta) times_.follow(capture->has_previous ? &capture->previous : nullptr);
+        if (options.time == TimeFormat::Delta || options.time == TimeFormat::First) times_.follow(capture->has_previous ? &capture->previous : nullptr);
         const std::size_t n = times_.write(options.time, capture->time, p);
         p += n;
         if (n != 0) *p++ = ' ';

@@ -25,7 +25,8 @@ bool parse_number(const std::string& text, long long low, long long high, long l
 // Options that take a value, long and short.
 bool takes_value(const std::string& name) {
     static const char* const names[] = {"--msg-type", "--skip-type", "--port", "--type", "--seance", "--filter",
-                                        "--interface", "--time", "--count", "--jobs", "-i", "-r", "-c", "-j"};
+                                        "--interface", "--time", "--count", "--jobs", "-i", "-r", "-c", "-j",
+                                        "-w", "-s", "-B"};
     for (const char* n : names)
         if (name == n) return true;
     return false;
@@ -43,6 +44,7 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
     bool options_done = false;
     int input_formats = 0;
     bool read_capture = false;
+    std::vector<std::string> operands;  // files, or with -r or -i the filter expression, as tcpdump takes it
     auto fail = [&parsed](const std::string& message) {
         parsed.error = message;
         return parsed;
@@ -51,7 +53,7 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (options_done || arg == "-" || arg.size() < 2 || arg[0] != '-') {
-            o.files.push_back(arg);
+            operands.push_back(arg);
             continue;
         }
         if (arg == "--") {
@@ -109,11 +111,26 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
             o.line_buffered = true;
         } else if (name == "-x") {
             o.hex_dump = true;
-        } else if (name == "-t") {
-            o.time = TimeFormat::None;
+        } else if (name == "-t" || name == "-tt" || name == "-ttt" || name == "-tttt" || name == "-ttttt") {
+            static const TimeFormat by_ts[] = {TimeFormat::None, TimeFormat::Epoch, TimeFormat::Delta,
+                                               TimeFormat::Date, TimeFormat::First};
+            o.time = by_ts[name.size() - 2];  // as tcpdump's -t ... -ttttt
+        } else if (name == "-n" || name == "-nn") {
+            // tcpdump's "no names": this command never looks names up
+        } else if (name == "-w") {
+            if (value.empty()) return fail("-w needs a file name");
+            o.write_file = value;
+        } else if (name == "--print") {
+            o.print = true;
+        } else if (name == "-s" || name == "-B") {
+            const bool snap = name == "-s";
+            if (!parse_number(value, snap ? 0 : 1, snap ? 262144 : 4194304, number))
+                return fail(snap ? "-s wants a snapshot length from 0 to 262144, not '" + value + "'"
+                                 : "-B wants a buffer size in KiB from 1 to 4194304, not '" + value + "'");
+            (snap ? o.snaplen : o.buffer_kib) = static_cast<int>(number);
         } else if (name == "--time") {
             if (!parse_time_format(value.c_str(), o.time))
-                return fail("--time wants none, local, utc, date, epoch or delta, not '" + value + "'");
+                return fail("--time wants none, local, utc, date, epoch, delta or first, not '" + value + "'");
         } else if (name == "--stats") {
             o.stats = true;
         } else if (name == "-q") {
@@ -155,6 +172,13 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
         }
     }
     o.direction_given = seen_msg_type || seen_direction;
+    if (read_capture || !o.interface.empty()) {
+        std::string expression;
+        for (const std::string& word : operands) expression += (expression.empty() ? "" : " ") + word;
+        if (!expression.empty()) o.filter = o.filter.empty() ? expression : "(" + o.filter + ") and (" + expression + ")";
+    } else {
+        o.files.insert(o.files.end(), operands.begin(), operands.end());
+    }
     const bool captures_only = o.input == InputFormat::Hex || o.input == InputFormat::Binary;
 
     if (input_formats > 1) {
@@ -163,6 +187,14 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
         parsed.error = "-r reads a capture; it cannot be combined with --hex or --binary";
     } else if (!o.interface.empty() && (input_formats > 0 || !o.files.empty())) {
         parsed.error = "-i captures live; it takes no FILE, -r or input format";
+    } else if (!o.write_file.empty() && captures_only) {
+        parsed.error = "-w writes frames of captures only";
+    } else if (o.print && o.write_file.empty()) {
+        parsed.error = "--print applies to -w only";
+    } else if (o.write_file == "-" && (o.print || o.stats)) {
+        parsed.error = "-w - writes the capture to standard output; --print, --stats and -q cannot write there too";
+    } else if ((o.snaplen != 0 || o.buffer_kib != 0) && o.interface.empty()) {
+        parsed.error = "-s and -B apply to a live capture (-i) only";
     } else if (o.port >= 0 && captures_only) {
         parsed.error = "--port applies to captures only";
     } else if (!o.filter.empty() && captures_only) {
@@ -175,13 +207,14 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
         parsed.error = "--raw cannot be combined with --json (JSON text is UTF-8)";
     }
     if (read_capture && o.input == InputFormat::Auto) o.input = InputFormat::Pcap;
+    if (!o.write_file.empty() && !o.print) o.quiet = true;  // as tcpdump -w: the file, no lines
     return parsed;
 }
 
 const char* usage_text() {
     return "Usage: paketlog [OPTION]... [FILE]...\n"
-           "       paketlog [OPTION]... -r CAPTURE\n"
-           "       paketlog [OPTION]... -i INTERFACE\n"
+           "       paketlog [OPTION]... -r CAPTURE [EXPRESSION]\n"
+           "       paketlog [OPTION]... -i INTERFACE [EXPRESSION]\n"
            "Decode signalling packets of the switching system into log lines, one line\n"
            "per packet, in input order. With no FILE, or when FILE is -, read standard input.\n"
            "\n"
@@ -213,6 +246,8 @@ const char* usage_text() {
            "                       (DIALNUMBER); may be repeated\n"
            "      --seance N       seance N; may be repeated\n"
            "  -c, --count N        stop after N packets\n"
+           "  EXPRESSION           with -r or -i, the words after the options: a libpcap\n"
+           "                       expression, as in tcpdump (with --filter, both hold)\n"
            "\n"
            "Line:\n"
            "      --msg-type N     message type of the operator line, 0-255 (default 1: \"<<\";\n"
@@ -225,15 +260,22 @@ const char* usage_text() {
            "      --outgoing       with --testcall: \">> пакет\" prefix\n"
            "\n"
            "Output:\n"
-           "  -t                   no capture time (as --time=none)\n"
+           "  -t                   no capture time (as --time=none); -tt, -ttt, -tttt and\n"
+           "                       -ttttt as tcpdump: epoch, delta, date, first\n"
            "      --time=FORMAT    the capture time before each line: none, local\n"
            "                       (HH:MM:SS.ffffff, the default), utc (HH:MM:SS.ffffffZ),\n"
            "                       date (YYYY-MM-DD HH:MM:SS.ffffff, local), epoch (seconds\n"
-           "                       since 1970), delta (seconds since the previous packet);\n"
+           "                       since 1970), delta (seconds since the previous packet),\n"
+           "                       first (seconds since the first packet);\n"
            "                       nanosecond captures show 9 digits\n"
            "  -x                   each packet's bytes in hex under its line, as tcpdump -x\n"
            "                       (the signalling packet, from its first byte)\n"
            "  -l                   write each line at once (line-buffered output)\n"
+           "  -w FILE              write the kept frames (every piece of a kept datagram)\n"
+           "                       to the pcap FILE (- for standard output); no lines\n"
+           "      --print          with -w, the lines too\n"
+           "  -s N, -B KIB         live: snapshot length (0 = 262144), buffer size in KiB\n"
+           "  -n, -nn              accepted, as tcpdump's: names are never looked up\n"
            "  -j, --jobs N         decode in N threads, 1-64 (default: the processors, at\n"
            "                       most 4); the output is the same at every N. With -c,\n"
            "                       --stats, -q or -i, one thread decodes\n"

@@ -68,6 +68,7 @@ DecodeRun::DecodeRun(const Options& options, OutputWriter& out)
             : options.jobs != 0                                              ? options.jobs
                                                                              : default_jobs()) {
     for (unsigned w = 0; w < jobs_; ++w) workers_.push_back(std::make_unique<Worker>(format_));
+    if (!options.write_file.empty()) saved_ = std::make_unique<PcapWriter>(options.write_file);
 }
 
 std::string DecodeRun::set_filters() {
@@ -91,6 +92,10 @@ int DecodeRun::run() {
         }
     }
     if (options_.stats) out_.write(options_.json ? summary_.json(format_.names) : summary_.text(format_.names));
+    if (saved_ != nullptr && !saved_->close() && !stop_) {
+        out_.report("paketlog: " + saved_->error() + "\n");
+        skipped_ = true;
+    }
     if (!out_.flush()) {
         out_.report("paketlog: error writing the output\n");
         return 1;
@@ -209,14 +214,18 @@ void DecodeRun::run_live() {
     CaptureReader capture;
     // Pieces of fragmented datagrams pass the capture filter, to be judged whole here.
     const std::string pieces = "(" + options_.filter + ") or (ip[6:2] & 0x3fff != 0) or (ip6 and ip6[6] == 44)";
-    if (!capture.open_live(options_.interface, options_.filter.empty() ? "" : pieces) &&
-        (options_.filter.empty() || !capture.open_live(options_.interface, options_.filter))) {
+    const int snaplen = options_.snaplen;
+    const int buffer = options_.buffer_kib;
+    if (!capture.open_live(options_.interface, options_.filter.empty() ? "" : pieces, snaplen, buffer) &&
+        (options_.filter.empty() || !capture.open_live(options_.interface, options_.filter, snaplen, buffer))) {
         out_.report("paketlog: " + capture.error() + "\n");
         live_failed_ = true;
         return;
     }
     out_.report("paketlog: listening on " + options_.interface + ", link-type " + capture.link_type_name() + "\n");
     run_capture(capture, options_.interface);
+    out_.flush();
+    out_.report(capture.live_statistics());
 }
 
 void DecodeRun::run_capture(CaptureReader& capture, const std::string& name) {
@@ -225,7 +234,18 @@ void DecodeRun::run_capture(CaptureReader& capture, const std::string& name) {
     BpfFilter bpf;
     const std::string error = bpf.compile(capture.link_type(), options_.filter);
     if (!error.empty()) return report_now(name, "--filter: " + error);
-    CaptureBatchReader reader(capture, name, options_, format_.filter, bpf, stop_, last_kept_);
+    PcapWriter* saved = saved_.get();
+    if (saved != nullptr && !saved->begin(capture.link_type(), capture.time_digits())) {
+        if (!saved->opened()) {  // nowhere to write: nothing more is read
+            out_.report("paketlog: " + saved->error() + "\n");
+            skipped_ = true;
+            stop_ = true;
+            return;
+        }
+        report_now(name, saved->error());
+        saved = nullptr;
+    }
+    CaptureBatchReader reader(capture, name, options_, format_.filter, bpf, stop_, last_kept_, saved);
     const std::string source = options_.json ? json_source(name) : std::string();
     decode_in_parallel(
         jobs_, [&](Batch& batch) { return reader.read(batch); },

@@ -73,6 +73,7 @@ private:
     std::atomic<bool> stop_{false};  // -c reached, or the output failed: read no more
     bool skipped_ = false;
     bool live_failed_ = false;
+    std::unique_ptr<PcapWriter> saved_;  // -w
 };
 
 }  // namespace tool
