@@ -143,7 +143,7 @@ TEST(Options, LimitsAndConflicts) {
         {{"--seance", "4294967296"}, "--seance wants a number from 0 to 4294967295, not '4294967296'"},
         {{"-c", "0"}, "-c wants a count from 1 to 2147483647, not '0'"},
         {{"--count=2147483648"}, "--count wants a count from 1 to 2147483647, not '2147483648'"},
-        {{"--time=week"}, "--time wants none, local, utc, date, epoch or delta, not 'week'"},
+        {{"--time=week"}, "--time wants none, local, utc, date, epoch, delta or first, not 'week'"},
         {{"-i", ""}, "option -i needs an interface name"},
         {{"-i", "lo", "a.pcap"}, "-i captures live; it takes no FILE, -r or input format"},
         {{"-r", "a.pcap", "--binary"}, "-r reads a capture; it cannot be combined with --hex or --binary"},
