@@ -113,7 +113,7 @@ TEST(Options, ValuesAndFiles) {
 TEST(Options, TcpdumpSpellings) {
     const auto p = parse_options({"-r", "a.pcap", "-c5", "-ilo0", "-t", "--type", "129", "--type=CONTROL"});
     ASSERT_EQ(p.error, "-i captures live; it takes no FILE, -r or input format");
-    const auto q = parse_options({"-r", "a.pcap", "-c5", "-t", "--type", "129", "--type=CONTROL", "b.pcap"});
+    const auto q = parse_options({"-r", "a.pcap", "-c5", "-t", "--type", "129", "--type=CONTROL", "-r", "b.pcap"});
     ASSERT_EQ(q.error, "");
     EXPECT_EQ(q.options.input, InputFormat::Pcap);
     EXPECT_EQ(q.options.files, (std::vector<std::string>{"a.pcap", "b.pcap"}));
@@ -121,6 +121,45 @@ TEST(Options, TcpdumpSpellings) {
     EXPECT_EQ(q.options.time, TimeFormat::None);
     EXPECT_EQ(q.options.types, (std::vector<std::string>{"129", "CONTROL"}));
     EXPECT_EQ(parse_options({"-ilo0"}).options.interface, "lo0");
+}
+
+// With -r or -i the operands are the filter expression, as tcpdump takes them.
+TEST(Options, ExpressionAfterTheOptions) {
+    const auto p = parse_options({"-r", "a.pcap", "udp", "port", "7700", "-l"});
+    EXPECT_EQ(p.options.files, (std::vector<std::string>{"a.pcap"}));
+    EXPECT_EQ(p.options.filter, "udp port 7700");
+}
+
+TEST(Options, ExpressionLive) {
+    EXPECT_EQ(parse_options({"-i", "lo", "udp"}).options.filter, "udp");
+}
+
+TEST(Options, ExpressionAndFilterBothHold) {
+    EXPECT_EQ(parse_options({"--filter", "udp", "-r", "a.pcap", "port", "7700"}).options.filter,
+              "(udp) and (port 7700)");
+}
+
+TEST(Options, OperandsWithoutCaptureOptionAreFiles) {
+    EXPECT_EQ(parse_options({"udp", "port"}).options.files, (std::vector<std::string>{"udp", "port"}));
+}
+
+TEST(Options, TcpdumpTimeStamps) {
+    const std::pair<const char*, TimeFormat> cases[] = {{"-t", TimeFormat::None},    {"-tt", TimeFormat::Epoch},
+                                                        {"-ttt", TimeFormat::Delta}, {"-tttt", TimeFormat::Date},
+                                                        {"-ttttt", TimeFormat::First}};
+    for (const auto& c : cases) EXPECT_EQ(parse_options({c.first}).options.time, c.second) << c.first;
+}
+
+TEST(Options, NoNamesAccepted) {
+    EXPECT_EQ(parse_options({"-n", "-nn"}).error, "");
+}
+
+TEST(Options, WriteHidesLines) {
+    EXPECT_TRUE(parse_options({"-r", "a.pcap", "-w", "b.pcap"}).options.quiet);
+}
+
+TEST(Options, WritePrintShowsLines) {
+    EXPECT_FALSE(parse_options({"-r", "a.pcap", "-w", "b.pcap", "--print"}).options.quiet);
 }
 
 // --msg-type, --incoming and --outgoing are given: --port no longer picks the wording.
@@ -145,7 +184,12 @@ TEST(Options, LimitsAndConflicts) {
         {{"--count=2147483648"}, "--count wants a count from 1 to 2147483647, not '2147483648'"},
         {{"--time=week"}, "--time wants none, local, utc, date, epoch, delta or first, not 'week'"},
         {{"-i", ""}, "option -i needs an interface name"},
-        {{"-i", "lo", "a.pcap"}, "-i captures live; it takes no FILE, -r or input format"},
+        {{"-i", "lo", "--pcap"}, "-i captures live; it takes no FILE, -r or input format"},
+        {{"-i", "lo", "-s", "262144", "-B", "1"}, ""},
+        {{"-i", "lo", "-s", "262145"}, "-s wants a snapshot length from 0 to 262144, not '262145'"},
+        {{"-i", "lo", "-B", "4194305"}, "-B wants a buffer size in KiB from 1 to 4194304, not '4194305'"},
+        {{"-w", ""}, "-w needs a file name"},
+        {{"--hex", "-w", "x.pcap"}, "-w writes frames of captures only"},
         {{"-r", "a.pcap", "--binary"}, "-r reads a capture; it cannot be combined with --hex or --binary"},
         {{"--hex", "--filter", "udp"}, "--filter applies to captures only"},
         {{"--binary", "--port", "7700"}, "--port applies to captures only"},
