@@ -64,8 +64,8 @@ Bytes jumbogram(const Bytes& payload) {
 }
 
 // A pcap file of raw IP frames (LINKTYPE_RAW), a millisecond apart, room for
-// frames past 65,535 bytes.
-bool write(const std::string& path, const std::vector<Bytes>& frames) {
+// frames past 65,535 bytes; `snap` when not 0: each frame cut to that many bytes.
+bool write(const std::string& path, const std::vector<Bytes>& frames, std::size_t snap = 0) {
     Bytes out;
     put32le(out, 0xA1B2C3D4);
     put32le(out, 2 | 4 << 16);
@@ -77,9 +77,10 @@ bool write(const std::string& path, const std::vector<Bytes>& frames) {
     for (const Bytes& frame : frames) {
         put32le(out, 1709285400 + ms / 1000);
         put32le(out, ms % 1000 * 1000);
+        const std::size_t caplen = snap != 0 && frame.size() > snap ? snap : frame.size();
+        put32le(out, caplen);
         put32le(out, frame.size());
-        put32le(out, frame.size());
-        out.insert(out.end(), frame.begin(), frame.end());
+        out.insert(out.end(), frame.begin(), frame.begin() + static_cast<std::ptrdiff_t>(caplen));
         ++ms;
     }
     std::ofstream file(path, std::ios::binary);
@@ -157,6 +158,15 @@ int main(int argc, char** argv) {
     // An empty datagram, then one cut before the end of its UDP header.
     ok &= write(dir + "empty-and-cut.pcap",
                 then_good({ipv4(1, 0, false, udp({}), false), ipv4(2, 0, false, bytes(0, 6), false)}));
+
+    // A snapshot length of 60 bytes: a 100-byte packet cut inside its
+    // payload, in one frame and in two pieces.
+    const Bytes long_datagram = udp(Bytes(100, 0x81));
+    ok &= write(dir + "cut-payload.pcap", then_good({ipv4(3, 0, false, long_datagram, false)}), 60);
+    ok &= write(dir + "cut-pieces.pcap",
+                then_good({ipv4(3, 0, true, Bytes(long_datagram.begin(), long_datagram.begin() + 56)),
+                           ipv4(3, 56, false, Bytes(long_datagram.begin() + 56, long_datagram.end()))}),
+                60);
 
     // Many batches' worth of datagrams with reports among them, for -j: every
     // 50th datagram comes in pieces that overlap with different bytes, and

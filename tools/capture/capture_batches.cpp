@@ -45,10 +45,23 @@ void CaptureBatchReader::take(const CaptureFrame& frame, Batch& batch) {
     if (datagram.kind == UdpDatagram::Kind::Fragment) {
         piece = datagram;
         if (saved_ != nullptr) hold_piece(piece, frame);
+        note_piece(piece, frame);
         const bool complete = pieces_.add(datagram, frame, whole_);
         report_given_up(batch, false);
         if (!complete) return;
         pieces = &piece.piece.datagram;
+        const auto cut = piece_bytes_.find(*pieces);
+        if (cut != piece_bytes_.end() && cut->second.cut) {
+            const UdpDatagram start = udp_in(whole_.data(), whole_.size());
+            whole_frame(frame.data, piece, whole_.data(), whole_.size(), rebuilt_);
+            const bool keep = start.kind != UdpDatagram::Kind::Udp ||
+                              (on_port(start) && bpf_.keeps(rebuilt_.data(), rebuilt_.size(), rebuilt_.size()) &&
+                               filter_.keeps(start.payload, start.size, true));
+            report_cut_pieces(batch, *pieces, frame.number, keep);
+            if (saved_ != nullptr) save_pieces(*pieces, keep);
+            return;
+        }
+        piece_bytes_.erase(*pieces);
         datagram = udp_in(whole_.data(), whole_.size());
         datagram.address = piece.address;
         whole_frame(frame.data, piece, whole_.data(), whole_.size(), rebuilt_);
@@ -69,8 +82,15 @@ void CaptureBatchReader::take(const CaptureFrame& frame, Batch& batch) {
         if (keep) add_report(batch, frame.number, "UDP datagram cut short by the capture before its payload");
         return saving(keep);
     }
-    if (!on_port(datagram) || !filter_.keeps(datagram.payload, datagram.size)) return saving(false);
+    // A payload the snapshot length cut: the capture's doing, not the sender's.
+    const bool cut = pieces == nullptr && frame.caplen < frame.length && datagram.udp_length >= 8 &&
+                     datagram.size < datagram.udp_length - 8;
+    if (!on_port(datagram) || !filter_.keeps(datagram.payload, datagram.size, cut)) return saving(false);
     saving(true);
+    if (cut)
+        return add_report(batch, frame.number,
+                          "datagram cut by the capture, " + std::to_string(datagram.size) + " of " +
+                              std::to_string(datagram.udp_length - 8) + " bytes captured");
     if (datagram.size == 0) return add_report(batch, frame.number, "empty packet");
     if (datagram.size > kMaxPacketLength)  // an IPv6 jumbogram, or an IPv4 length left to the link
         return add_report(batch, frame.number, "packet longer than " + std::to_string(kMaxPacketLength) + " bytes");
@@ -89,6 +109,34 @@ void CaptureBatchReader::take(const CaptureFrame& frame, Batch& batch) {
     last_.time = frame.time;
     last_.any = true;
     if (options_.count != 0 && ++last_.count >= options_.count) ended_ = true;  // read no further than -c
+}
+
+void CaptureBatchReader::note_piece(const UdpDatagram& piece, const CaptureFrame& frame) {
+    PieceBytes& p = piece_bytes_[piece.piece.datagram];
+    if (p.first_frame == 0) p.first_frame = frame.number;
+    p.captured += piece.size;
+    p.length += piece.piece.length;
+    p.cut = p.cut || (piece.size < piece.piece.length && frame.caplen < frame.length);
+    while (piece_bytes_.size() > 2 * Reassembler::kMaxOpen) {  // those the reassembler let go unannounced
+        auto oldest = piece_bytes_.begin();
+        for (auto it = piece_bytes_.begin(); it != piece_bytes_.end(); ++it)
+            if (it->second.first_frame < oldest->second.first_frame) oldest = it;
+        piece_bytes_.erase(oldest);
+    }
+}
+
+bool CaptureBatchReader::report_cut_pieces(Batch& batch, const DatagramKey& datagram, unsigned long frame, bool keep) {
+    const auto found = piece_bytes_.find(datagram);
+    if (found == piece_bytes_.end() || !found->second.cut) return false;
+    const PieceBytes p = found->second;
+    piece_bytes_.erase(found);
+    // Counted as the packet is: its UDP header left out.
+    const auto payload = [](std::size_t n) { return std::to_string(n < 8 ? 0 : n - 8); };
+    if (keep)
+        add_report(batch, frame,
+                   "fragmented datagram cut by the capture, " + payload(p.captured) + " of " + payload(p.length) +
+                       " bytes captured, not decoded");
+    return true;
 }
 
 void CaptureBatchReader::save(const CaptureFrame& frame) {
@@ -156,6 +204,9 @@ void CaptureBatchReader::report_given_up(Batch& batch, bool all) {
     for (const Reassembler::GivenUp& lost : pieces_.given_up(all)) {
         const bool keep = may_keep(lost.notes);
         if (saved_ != nullptr && !lost.notes.head.empty()) save_pieces(lost.notes.piece.piece.datagram, keep);
+        if (!lost.notes.head.empty() && report_cut_pieces(batch, lost.notes.piece.piece.datagram, lost.frame, keep))
+            continue;
+        if (!lost.notes.head.empty()) piece_bytes_.erase(lost.notes.piece.piece.datagram);
         if (!keep) continue;
         using Why = Reassembler::GivenUp::Why;
         std::string what;
@@ -182,6 +233,7 @@ void CaptureBatchReader::report_given_up(Batch& batch, bool all) {
     if (all) {
         held_.clear();
         held_bytes_ = 0;
+        piece_bytes_.clear();
     }
 }
 

@@ -57,6 +57,17 @@ private:
 
     using DatagramKey = decltype(UdpDatagram::Piece::datagram);
     void save_pieces(const DatagramKey& datagram, bool keep);
+    // What the pieces of an open datagram brought, and whether the capture cut any.
+    struct PieceBytes {
+        unsigned long first_frame = 0;
+        std::size_t captured = 0;  // of its UDP header and payload
+        std::size_t length = 0;    // the same by the IP headers
+        bool cut = false;
+    };
+    void note_piece(const UdpDatagram& piece, const CaptureFrame& frame);
+    // A datagram whose pieces the capture cut is reported once, when it is known; true when it was.
+    bool report_cut_pieces(Batch& batch, const DatagramKey& datagram, unsigned long frame, bool keep);
+
     // A piece's frame held until its datagram is known to be kept (-w).
     struct HeldFrame {
         CaptureTime time;
@@ -82,6 +93,7 @@ private:
     PcapWriter* saved_;
     std::map<DatagramKey, HeldPieces> held_;
     std::size_t held_bytes_ = 0;
+    std::map<DatagramKey, PieceBytes> piece_bytes_;
     bool ended_ = false;
 };
 

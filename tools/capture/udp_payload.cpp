@@ -32,6 +32,7 @@ UdpDatagram udp(Bytes b) {
     d.src_port = static_cast<unsigned short>(be16(b.data));
     d.dst_port = static_cast<unsigned short>(be16(b.data + 2));
     const unsigned length = be16(b.data + 4);  // 0: an IPv6 jumbogram, bounded by the IP layer
+    d.udp_length = length;
     std::size_t payload = b.size - 8;
     if (length >= 8) payload = std::min<std::size_t>(payload, length - 8);
     d.payload = b.data + 8;

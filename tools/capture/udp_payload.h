@@ -20,6 +20,7 @@ struct UdpDatagram {
     std::size_t size = 0;
     unsigned short src_port = 0;
     unsigned short dst_port = 0;
+    std::size_t udp_length = 0;  // Kind::Udp: the UDP header's length field (0 for a jumbogram)
 
     // The IP addresses (Udp, Fragment and Cut kinds; a datagram put back
     // together from its pieces gets them from its caller).
