@@ -175,6 +175,52 @@ std::string byte_by_byte(const std::string& text) {
 
 }  // namespace
 
+// A backslash from the wire is doubled, in a run long enough for every stride's blocks.
+TEST(Utf8Text, BackslashIsDoubled) {
+    const std::string wire = std::string(40, 'a') + "\\x0A" + std::string(40, 'b');
+    for (const auto stride : kStrides)
+        EXPECT_EQ(Cp1251ToUtf8(stride).convert(wire), std::string(40, 'a') + "\\\\x0A" + std::string(40, 'b'))
+            << stride_number(stride);
+}
+
+// The control character itself stays "\xNN": the two read apart.
+TEST(Utf8Text, ControlCharacterIsNotADoubledBackslash) {
+    EXPECT_EQ(Cp1251ToUtf8().convert("\n"), "\\x0A");
+}
+
+TEST(JsonText, Utf8CharactersKept) {
+    EXPECT_EQ(json_string("\xD0\xBF\xE2\x82\xAC\xF4\x8F\xBF\xBF"), "\"\xD0\xBF\xE2\x82\xAC\xF4\x8F\xBF\xBF\"");
+}
+
+TEST(JsonText, ByteOfNoUtf8IsItsLatin1Reading) {
+    EXPECT_EQ(json_string("a\xFF" "b"), "\"a\\u00ffb\"");
+}
+
+TEST(JsonText, OverlongFormIsNotUtf8) {
+    EXPECT_EQ(json_string("\xC0\x80"), "\"\\u00c0\\u0080\"");
+}
+
+TEST(JsonText, SurrogateIsNotUtf8) {
+    EXPECT_EQ(json_string("\xED\xA0\x80"), "\"\\u00ed\\u00a0\\u0080\"");
+}
+
+TEST(JsonText, PastU10FFFFIsNotUtf8) {
+    EXPECT_EQ(json_string("\xF4\x90\x80\x80"), "\"\\u00f4\\u0090\\u0080\\u0080\"");
+}
+
+TEST(JsonText, CharacterCutAtTheEndIsNotUtf8) {
+    EXPECT_EQ(json_string("\xE2\x82"), "\"\\u00e2\\u0082\"");
+}
+
+// In JSON the doubled backslash is escaped again: the text value reads "\\".
+TEST(JsonText, BackslashIsDoubledInTheText) {
+    for (const auto stride : kStrides) {
+        TextBuffer out;
+        Cp1251ToUtf8(stride).append_json(std::string(40, 'a') + "\\", out);
+        EXPECT_EQ(out.view(), "\"" + std::string(40, 'a') + "\\\\\\\\\"") << stride_number(stride);
+    }
+}
+
 TEST(Utf8Text, AppendKeepsWhatTheBufferHeld) {
     const Cp1251ToUtf8 utf8;
     TextBuffer out;

@@ -97,7 +97,7 @@ inline char* put_form(const Cp1251ToUtf8::Table& table, unsigned char byte, char
 }
 
 // Whether all eight bytes at `p` are shown as themselves: printable ASCII
-// (0x20-0x7E), and in JSON neither '"' nor '\'. One 64-bit word: with every
+// (0x20-0x7E) but '\', and in JSON not '"'. One 64-bit word: with every
 // byte below 0x80 and its top bit set before a subtraction, no byte borrows
 // from its neighbour, so each top bit tells of its own byte.
 template <bool Json>
@@ -110,7 +110,7 @@ bool eight_as_themselves(const unsigned char* p) {
     if (x & kTops) return false;                                      // 0x80-0xFF
     if ((((x | kTops) - 0x20 * kOnes) & kTops) != kTops) return false;  // below 0x20
     if ((x + kOnes) & kTops) return false;                            // 0x7F
-    return !Json || (none_zero(x ^ ('"' * kOnes)) && none_zero(x ^ ('\\' * kOnes)));
+    return none_zero(x ^ ('\\' * kOnes)) && (!Json || none_zero(x ^ ('"' * kOnes)));
 }
 
 // Copies `text` to `out` through `table`: eight bytes at once while all of
@@ -207,15 +207,14 @@ __attribute__((target("ssse3"))) inline char* put_groups(const __m128i* pairs, u
 
 // Sixteen bytes at a time, for processors without AVX2.
 
-// 0xFF for each byte of `x` shown as itself: printable ASCII (0x20-0x7E),
-// and in JSON neither '"' nor '\'. One more than a printable byte, as a
+// 0xFF for each byte of `x` shown as itself: printable ASCII (0x20-0x7E)
+// but '\', and in JSON not '"'. One more than a printable byte, as a
 // signed byte, is above 0x20; one more than any other byte is not.
 template <bool Json>
 __attribute__((target("ssse3"), always_inline)) inline __m128i plain_bytes(__m128i x) {
     __m128i plain = _mm_cmpgt_epi8(_mm_add_epi8(x, _mm_set1_epi8(1)), _mm_set1_epi8(0x20));
-    if (Json)
-        plain = _mm_andnot_si128(
-            _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('"')), _mm_cmpeq_epi8(x, _mm_set1_epi8('\\'))), plain);
+    plain = _mm_andnot_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('\\')), plain);
+    if (Json) plain = _mm_andnot_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('"')), plain);
     return plain;
 }
 
@@ -331,10 +330,8 @@ __attribute__((target("avx2"), always_inline)) inline __m256i constant(TextUtf8V
 template <bool Json>
 __attribute__((target("avx2"), always_inline)) inline __m256i plain_bytes(__m256i x) {
     __m256i plain = _mm256_cmpgt_epi8(_mm256_add_epi8(x, constant(kOne)), constant(kSpace));
-    if (Json)
-        plain = _mm256_andnot_si256(_mm256_or_si256(_mm256_cmpeq_epi8(x, constant(kQuote)),
-                                                    _mm256_cmpeq_epi8(x, constant(kBackslash))),
-                                    plain);
+    plain = _mm256_andnot_si256(_mm256_cmpeq_epi8(x, constant(kBackslash)), plain);
+    if (Json) plain = _mm256_andnot_si256(_mm256_cmpeq_epi8(x, constant(kQuote)), plain);
     return plain;
 }
 
@@ -416,6 +413,8 @@ Cp1251ToUtf8::Cp1251ToUtf8(Stride widest) {
         std::string text;
         if (byte < 0x20 || byte == 0x7F || byte == 0x98) {
             text = escaped(byte);
+        } else if (byte == '\\') {
+            text = "\\\\";  // so that a "\xNN" in the text is always an escape
         } else if (byte < 0x80) {
             text = std::string(1, static_cast<char>(byte));
         } else {

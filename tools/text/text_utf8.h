@@ -17,7 +17,8 @@ namespace tool {
 // А-я, where the processor has SSSE3 or AVX2, by their rule, a block of 16
 // or 32 bytes at a time). A byte that has no Windows-1251 character (0x98)
 // and every control character (0x00-0x1F, 0x7F) become a visible "\xNN", so
-// a line never breaks and no byte goes missing.
+// a line never breaks and no byte goes missing; a backslash is doubled, so
+// that "\xNN" is never the text itself.
 class Cp1251ToUtf8 {
 public:
     // The most bytes looked at together: by default the widest the
