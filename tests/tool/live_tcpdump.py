@@ -43,7 +43,8 @@ for payload in packets:
     with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as s:  # not on the port: not captured
         s.sendto(payload, ("127.0.0.1", PORT + 1))
 deadline = time.time() + WAIT
-while time.time() < deadline and (not os.path.exists(OUT) or os.path.getsize(OUT) < 24 + 3 * 16):
+whole = 24 + sum(16 + 14 + 20 + 8 + len(payload) for payload in packets)  # Ethernet, IPv4, UDP on lo
+while time.time() < deadline and (not os.path.exists(OUT) or os.path.getsize(OUT) < whole):
     time.sleep(0.05)  # each frame is written out as it comes
 p.send_signal(signal.SIGINT)
 try:
