@@ -20,6 +20,8 @@ PORT = 49000 + os.getpid() % 1000
 WAIT = 5.0
 os.makedirs(OUTDIR, exist_ok=True)
 OUT = os.path.join(OUTDIR, "live.pcap")
+if os.path.exists(OUT):
+    os.remove(OUT)  # of an earlier run: its size must not pass for this one's
 
 
 def fail(message):
