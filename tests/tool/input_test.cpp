@@ -162,6 +162,53 @@ TEST(Options, WritePrintShowsLines) {
     EXPECT_FALSE(parse_options({"-r", "a.pcap", "-w", "b.pcap", "--print"}).options.quiet);
 }
 
+TEST(Options, SwitchByAddress) {
+    const auto p = parse_options({"--switch", "10.0.0.2", "-r", "a.pcap"});
+    ASSERT_EQ(p.options.switches.size(), 1u);
+    EXPECT_EQ(p.options.switches[0].version, 4);
+    EXPECT_EQ(p.options.switches[0].port, -1);
+    EXPECT_EQ(p.options.switches[0].address[3], 2);
+}
+
+TEST(Options, SwitchWithPort) {
+    EXPECT_EQ(parse_options({"--switch", "10.0.0.2:7700"}).options.switches.at(0).port, 7700);
+}
+
+TEST(Options, SwitchIpv6WithPort) {
+    const auto p = parse_options({"--switch", "[2001:db8::2]:7700"});
+    ASSERT_EQ(p.options.switches.size(), 1u);
+    EXPECT_EQ(p.options.switches[0].version, 6);
+    EXPECT_EQ(p.options.switches[0].port, 7700);
+    EXPECT_EQ(p.options.switches[0].address[15], 2);
+}
+
+TEST(Options, SwitchIpv6Bare) {
+    EXPECT_EQ(parse_options({"--switch", "2001:db8::2"}).options.switches.at(0).version, 6);
+}
+
+TEST(Options, SwitchRepeated) {
+    EXPECT_EQ(parse_options({"--switch", "10.0.0.2", "--switch", "10.0.0.3"}).options.switches.size(), 2u);
+}
+
+TEST(Options, SwitchBadForms) {
+    for (const char* bad : {"10.0.0.256", "10.0.0.2:", "10.0.0.2:0", "10.0.0.2:65536", "[2001:db8::2", "[::1]x", "x"})
+        EXPECT_EQ(parse_options({"--switch", bad}).error,
+                  std::string("--switch wants ADDR, ADDR:PORT or [IPV6]:PORT, not '") + bad + "'")
+            << bad;
+}
+
+TEST(Options, PortDefaultsToTheSignallingPort) {
+    EXPECT_EQ(parse_options({"-r", "a.pcap"}).options.port, 7700);
+}
+
+TEST(Options, PortAnyKeepsEveryDatagram) {
+    EXPECT_EQ(parse_options({"--port", "any", "-r", "a.pcap"}).options.port, -1);
+}
+
+TEST(Options, DefaultPortIsNoErrorForHex) {
+    EXPECT_EQ(parse_options({"--hex", "a.hex"}).error, "");
+}
+
 // --msg-type, --incoming and --outgoing are given: --port no longer picks the wording.
 TEST(Options, ExplicitDirection) {
     EXPECT_FALSE(parse_options({"--port", "7700"}).options.direction_given);
@@ -177,7 +224,7 @@ TEST(Options, LimitsAndConflicts) {
         {{"--json=yes"}, "option --json takes no value"},
         {{"--msg-type="}, "--msg-type wants a number from 0 to 255, not ''"},
         {{"--skip-type", "0x"}, "--skip-type wants a number from 0 to 255, not '0x'"},
-        {{"--pcap", "--port", "0"}, "--port wants a UDP port from 1 to 65535, not '0'"},
+        {{"--pcap", "--port", "0"}, "--port wants a UDP port from 1 to 65535 or any, not '0'"},
         {{"--seance", "4294967295", "-c", "2147483647"}, ""},
         {{"--seance", "4294967296"}, "--seance wants a number from 0 to 4294967295, not '4294967296'"},
         {{"-c", "0"}, "-c wants a count from 1 to 2147483647, not '0'"},
@@ -194,7 +241,7 @@ TEST(Options, LimitsAndConflicts) {
         {{"--hex", "--filter", "udp"}, "--filter applies to captures only"},
         {{"--binary", "--port", "7700"}, "--port applies to captures only"},
         {{"-x"}, ""}, {{"-l", "-t", "-q", "--stats"}, ""},
-        {{"--pcap", "--port", "65536"}, "--port wants a UDP port from 1 to 65535, not '65536'"},
+        {{"--pcap", "--port", "65536"}, "--port wants a UDP port from 1 to 65535 or any, not '65536'"},
         {{"--pcap", "--binary"}, "give only one of --hex, --binary and --pcap"},
         {{"--skip-type", "1", "--testcall"}, "--msg-type and --skip-type apply to the operator line, not to --testcall"},
         {{"--outgoing"}, "--incoming and --outgoing apply to --testcall only"},

@@ -30,7 +30,8 @@ def fail(message):
 
 
 packets = [bytes.fromhex(l.split("#")[0]) for l in open(SAMPLE) if l.split("#")[0].strip()][:3]
-p = subprocess.Popen([PAKETLOG, "-i", "lo", "-s", "0", "-B", "2048", "-w", OUT, "udp", "port", str(PORT)],
+p = subprocess.Popen([PAKETLOG, "-i", "lo", "--port", str(PORT), "-s", "0", "-B", "2048", "-w", OUT, "udp", "port",
+                      str(PORT)],
                      stdout=subprocess.PIPE, stderr=subprocess.PIPE)
 ready = select.select([p.stderr], [], [], WAIT)[0]
 said = p.stderr.readline().decode() if ready else ""

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "capture/switch_side.h"
 #include "decode/packet_shape.h"
 
 namespace paketlog {
@@ -52,7 +53,8 @@ void CaptureBatchReader::take(const CaptureFrame& frame, Batch& batch) {
         pieces = &piece.piece.datagram;
         const auto cut = piece_bytes_.find(*pieces);
         if (cut != piece_bytes_.end() && cut->second.cut) {
-            const UdpDatagram start = udp_in(whole_.data(), whole_.size());
+            UdpDatagram start = udp_in(whole_.data(), whole_.size());
+            start.address = piece.address;
             whole_frame(frame.data, piece, whole_.data(), whole_.size(), rebuilt_);
             const bool keep = start.kind != UdpDatagram::Kind::Udp ||
                               (on_port(start) && bpf_.keeps(rebuilt_.data(), rebuilt_.size(), rebuilt_.size()) &&
@@ -182,6 +184,9 @@ void CaptureBatchReader::add_report(Batch& batch, unsigned long frame, const std
 }
 
 bool CaptureBatchReader::on_port(const UdpDatagram& d) const {
+    if (!options_.switches.empty() &&
+        switch_side(options_.switches, d.address, d.src_port, d.dst_port) == SwitchSide::Neither)
+        return false;
     return options_.port < 0 || d.src_port == options_.port || d.dst_port == options_.port;
 }
 
@@ -190,6 +195,7 @@ bool CaptureBatchReader::on_port(const UdpDatagram& d) const {
 bool CaptureBatchReader::may_keep(const Reassembler::Notes& p) {
     if (p.start.size() < 8) return true;
     UdpDatagram d = udp_in(p.start.data(), p.start.size());
+    d.address = p.piece.address;
     if (!on_port(d)) return false;
     whole_frame(p.head.data(), p.piece, p.start.data(), p.start.size(), rebuilt_);
     if (!bpf_.keeps(rebuilt_.data(), rebuilt_.size(), rebuilt_.size())) return false;

@@ -2,6 +2,7 @@
 #ifndef PAKETLOG_TOOLS_DECODE_OPTIONS_H
 #define PAKETLOG_TOOLS_DECODE_OPTIONS_H
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,17 @@ enum class TimeFormat {
 // as one, anything else as a hex trace.
 enum class InputFormat { Auto, Hex, Binary, Pcap };
 
+// The switch's signalling port: captures keep only datagrams on it unless
+// --port says otherwise (--port any: every UDP datagram).
+constexpr int kSignallingPort = 7700;
+
+// The switch named by address (--switch ADDR[:PORT]).
+struct SwitchAddress {
+    unsigned char version = 4;            // 4 or 6
+    std::array<unsigned char, 16> address{};  // IPv4 in the first 4 bytes
+    int port = -1;                        // -1: any port
+};
+
 // The most decoding threads -j takes.
 constexpr long long kMaxJobs = 64;
 
@@ -33,7 +45,9 @@ struct Options {
     unsigned char msg_type = 1;
     bool direction_given = false;  // --msg-type, --incoming or --outgoing: not taken from --port
     unsigned char skip_type = 0;
-    int port = -1;  // -1: every UDP port
+    int port = kSignallingPort;  // -1: every UDP port (--port any); ignored by hex traces unless given
+    bool port_given = false;
+    std::vector<SwitchAddress> switches;  // --switch: a datagram from one is incoming, to one outgoing
     std::vector<std::string> types;      // --type: codes or names, resolved by PacketFilter
     std::vector<unsigned long> seances;  // --seance
     std::string filter;                  // --filter: a libpcap expression

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "capture/endpoint_text.h"
+#include "capture/switch_side.h"
 #include "decode/packet_shape.h"
 #include "output/hex_dump.h"
 #include "text/decimal_text.h"
@@ -49,8 +50,12 @@ PacketWriter::PacketWriter(const LineFormat& format)
 void PacketWriter::write(unsigned char* packet, std::size_t size, std::string_view json_source, unsigned long line,
                          const CaptureFacts* capture, TextBuffer& out) {
     const Options& options = format_.options;
-    const bool by_port = capture != nullptr && options.port >= 0;
-    const bool in = !by_port || capture->src_port == options.port;
+    // The direction: from the switch (--switch) is incoming, else from its port.
+    const bool by_switch = capture != nullptr && !options.switches.empty();
+    const bool by_port = by_switch || (capture != nullptr && options.port >= 0);
+    const bool in = !by_port || (by_switch ? switch_side(options.switches, capture->address, capture->src_port,
+                                                         capture->dst_port) == SwitchSide::From
+                                           : capture->src_port == options.port);
     const Options& wording = !by_port || options.direction_given ? options : in ? format_.incoming : format_.outgoing;
     const std::string_view text = decode_packet_text(wording, *ws_, *line_, packet, size);
     if (options.json) return write_json(packet, size, text, json_source, line, capture, by_port, in, out);

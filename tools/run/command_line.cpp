@@ -1,5 +1,8 @@
 #include "run/command_line.h"
 
+#include <arpa/inet.h>
+#include <sys/socket.h>
+
 #include <cerrno>
 #include <cstdlib>
 
@@ -22,10 +25,38 @@ bool parse_number(const std::string& text, long long low, long long high, long l
     return true;
 }
 
+// ADDR[:PORT] of --switch: an IPv4 address, or an IPv6 one bare or as [ADDR]:PORT.
+bool parse_switch(const std::string& text, SwitchAddress& to) {
+    std::string address = text;
+    std::string port;
+    const std::size_t colon = text.rfind(':');
+    if (!text.empty() && text[0] == '[') {
+        const std::size_t close = text.find(']');
+        if (close == std::string::npos) return false;
+        address = text.substr(1, close - 1);
+        if (close + 1 != text.size()) {
+            if (text[close + 1] != ':') return false;
+            port = text.substr(close + 2);
+            if (port.empty()) return false;
+        }
+    } else if (colon != std::string::npos && text.find(':') == colon) {  // one colon: IPv4 and a port
+        address = text.substr(0, colon);
+        port = text.substr(colon + 1);
+        if (port.empty()) return false;
+    }
+    long long number = 0;
+    if (!port.empty()) {
+        if (!parse_number(port, 1, 65535, number)) return false;
+        to.port = static_cast<int>(number);
+    }
+    to.version = address.find(':') == std::string::npos ? 4 : 6;
+    return inet_pton(to.version == 4 ? AF_INET : AF_INET6, address.c_str(), to.address.data()) == 1;
+}
+
 // Options that take a value, long and short.
 bool takes_value(const std::string& name) {
     static const char* const names[] = {"--msg-type", "--skip-type", "--port", "--type", "--seance", "--filter",
-                                        "--interface", "--time", "--count", "--jobs", "-i", "-r", "-c", "-j",
+                                        "--interface", "--time", "--count", "--jobs", "--switch", "-i", "-r", "-c", "-j",
                                         "-w", "-s", "-B"};
     for (const char* n : names)
         if (name == n) return true;
@@ -153,13 +184,22 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
                 return fail(name + " wants a number of threads from 1 to " + std::to_string(kMaxJobs) + ", not '" +
                             value + "'");
             o.jobs = static_cast<unsigned>(number);
+        } else if (name == "--switch") {
+            SwitchAddress address;
+            if (!parse_switch(value, address))
+                return fail("--switch wants ADDR, ADDR:PORT or [IPV6]:PORT, not '" + value + "'");
+            o.switches.push_back(address);
+        } else if (name == "--port" && value == "any") {
+            o.port = -1;
+            o.port_given = true;
         } else if (name == "--msg-type" || name == "--skip-type" || name == "--port") {
             const bool port = name == "--port";
             if (!parse_number(value, port ? 1 : 0, port ? 65535 : 255, number))
-                return fail(name + (port ? " wants a UDP port from 1 to 65535" : " wants a number from 0 to 255") +
+                return fail(name + (port ? " wants a UDP port from 1 to 65535 or any" : " wants a number from 0 to 255") +
                             ", not '" + value + "'");
             if (port) {
                 o.port = static_cast<int>(number);
+                o.port_given = true;
             } else if (name == "--msg-type") {
                 o.msg_type = static_cast<unsigned char>(number);
                 seen_msg_type = true;
@@ -195,8 +235,8 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
         parsed.error = "-w - writes the capture to standard output; --print, --stats and -q cannot write there too";
     } else if ((o.snaplen != 0 || o.buffer_kib != 0) && o.interface.empty()) {
         parsed.error = "-s and -B apply to a live capture (-i) only";
-    } else if (o.port >= 0 && captures_only) {
-        parsed.error = "--port applies to captures only";
+    } else if ((o.port_given || !o.switches.empty()) && captures_only) {
+        parsed.error = o.port_given ? "--port applies to captures only" : "--switch applies to captures only";
     } else if (!o.filter.empty() && captures_only) {
         parsed.error = "--filter applies to captures only";
     } else if (o.testcall && (seen_msg_type || seen_skip_type)) {
@@ -240,6 +280,10 @@ const char* usage_text() {
            "      --port N         UDP port N is the switch's signalling port: keep only\n"
            "                       datagrams from or to it; one from it is incoming (\"<<\",\n"
            "                       \"<< пакет\"), one to it outgoing (\">>\", \">> пакет\")\n"
+           "                       (default 7700; any: every UDP datagram, worded as hex)\n"
+           "      --switch A[:P]   the switch at address A (and port P): keep only datagrams\n"
+           "                       from or to it, from it incoming, to it outgoing; may be\n"
+           "                       repeated ([A]:P for IPv6 with a port)\n"
            "      --filter EXPR    a libpcap (tcpdump) expression on each frame; a fragmented\n"
            "                       datagram is judged whole. With -i, the capture filter\n"
            "      --type T         packet type T, a code (129, 0x81) or its name as printed\n"

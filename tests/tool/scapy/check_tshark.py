@@ -17,10 +17,10 @@ PORT = "udp.port == 7700"
 # (a BPF expression sees behind a VLAN tag only after "vlan", as in tcpdump)
 CASES = [
     (["--port", "7700"], PORT),
-    (["--filter", "udp and src port 7700"], "!vlan && udp.srcport == 7700"),
-    (["--filter", "udp port 7701"], "!vlan && udp.port == 7701"),
-    (["--filter", "ip6"], "!vlan && ipv6 && udp"),
-    (["--filter", "vlan 42 and udp port 7700"], "vlan.id == 42 && " + PORT),
+    (["--port", "any", "--filter", "udp and src port 7700"], "!vlan && udp.srcport == 7700"),
+    (["--port", "any", "--filter", "udp port 7701"], "!vlan && udp.port == 7701"),
+    (["--port", "any", "--filter", "ip6"], "!vlan && ipv6 && udp"),
+    (["--port", "any", "--filter", "vlan 42 and udp port 7700"], "vlan.id == 42 && " + PORT),
     (["--port", "7700", "--type", "CONTROL", "--type", "0x88"],
      PORT + " && (udp.payload[2:1] == 82 || udp.payload[2:1] == 88)"),
     (["--port", "7700", "--seance", "1042"], PORT + " && udp.payload[6:4] == 12:04:00:00"),
