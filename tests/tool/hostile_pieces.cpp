@@ -79,6 +79,15 @@ std::vector<Bytes> past_the_end(bool past_first) {
     return past_first ? std::vector<Bytes>{past, last, first} : std::vector<Bytes>{last, past, first};
 }
 
+// A piece of an IPv6 datagram (2001:db8::10 -> 2001:db8::20) whose first
+// piece, and with it its UDP header, never comes.
+std::vector<Bytes> no_first_piece() {
+    UdpFlow flow = flow_of(7);
+    flow.ipv6 = true;
+    const Bytes datagram = udp_datagram(flow, Bytes(40, 0xAB));
+    return {ip_piece(LinkLayer::Ethernet, flow, 16, true, cut(datagram, 16, 32))};
+}
+
 // The good datagram behind 21 VLAN tags, one more than are walked; the one
 // behind 20 that ends every capture comes after it.
 std::vector<Bytes> deep_tags(std::size_t tags) {
@@ -137,6 +146,7 @@ int main(int argc, char** argv) {
     ok &= write(dir + "conflicting-ends-reversed.pcap", conflicting_ends(true));
     ok &= write(dir + "past-the-end.pcap", past_the_end(false));
     ok &= write(dir + "past-the-end-reversed.pcap", past_the_end(true));
+    ok &= write(dir + "no-first-piece.pcap", no_first_piece());
     ok &= write(dir + "deep-tags.pcap", deep_tags(21));
     ok &= write(dir + "deepest-tags.pcap", deep_tags(20));
     if (memory) {
