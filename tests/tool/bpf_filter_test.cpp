@@ -9,12 +9,13 @@ using namespace paketlog::tool;
 
 namespace {
 
-// "port 7700 or port 1000 or ...", as many terms as fit in `size`
-// characters, padded with spaces to `size`.
+// "udp[2:2] = 7700 or udp[2:2] = 1000 or ...", as many terms as fit in
+// `size` characters, padded with spaces to `size` (terms quick to compile:
+// the time a long expression takes is the tool's tests' concern).
 std::string ports_of_length(std::size_t size) {
-    std::string e = "port 7700";
+    std::string e = "udp[2:2] = 7700";
     for (unsigned port = 1000;; ++port) {
-        const std::string term = " or port " + std::to_string(port);
+        const std::string term = " or udp[2:2] = " + std::to_string(port);
         if (e.size() + term.size() > size) break;
         e += term;
     }
