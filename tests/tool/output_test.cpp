@@ -17,6 +17,7 @@
 #include "decode/packet_shape.h"
 #include "golden.h"
 #include "output/hex_dump.h"
+#include "output/summary.h"
 #include "text/decimal_text.h"
 #include "text/json_text.h"
 #include "text/text_utf8.h"
@@ -434,4 +435,41 @@ TEST(DecimalText, NumbersAroundEachPowerOfTen) {
     }
     char text[24];
     EXPECT_EQ(std::string(text, put_decimal(text, UINT64_MAX)), "18446744073709551615");
+}
+
+// Module reports (seance 0 of types 208 to 211) are counted apart from the seances.
+TEST(Summary, ModuleReportsCountedApart) {
+    Summary summary;
+    for (int type = 208; type <= 211; ++type) summary.add(type, true, 0, false, nullptr);
+    const std::string text = summary.text(Summary::Names{});
+    EXPECT_NE(text.find("Busiest seances (0 seen):\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Module reports (seance 0): 4 packets\n"), std::string::npos) << text;
+}
+
+// Seance 0 of another type is a seance like any other.
+TEST(Summary, SeanceZeroOfAnotherTypeIsASeance) {
+    Summary summary;
+    summary.add(212, true, 0, false, nullptr);
+    EXPECT_NE(summary.text(Summary::Names{}).find("Busiest seances (1 seen):\n"), std::string::npos);
+}
+
+TEST(Summary, ModuleReportsInJson) {
+    Summary summary;
+    summary.add(208, true, 0, false, nullptr);
+    EXPECT_NE(summary.json(Summary::Names{}).find("\"seances_seen\":0,\"module_reports\":1,"), std::string::npos);
+}
+
+TEST(Summary, OnePacketIsSingular) {
+    Summary summary;
+    summary.add(128, true, 17, false, nullptr);
+    const std::string text = summary.text(Summary::Names{});
+    EXPECT_EQ(text.rfind("Summary: 1 packet\n", 0), 0u) << text;
+    EXPECT_NE(text.find("  17: 1 packet, packets 1 to 1\n"), std::string::npos) << text;
+}
+
+TEST(Summary, TwoPacketsArePlural) {
+    Summary summary;
+    summary.add(128, true, 17, false, nullptr);
+    summary.add(128, true, 17, false, nullptr);
+    EXPECT_NE(summary.text(Summary::Names{}).find("  17: 2 packets, "), std::string::npos);
 }

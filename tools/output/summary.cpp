@@ -24,6 +24,9 @@ std::string shown_time(const CaptureTime& t, bool iso) {
     return std::string(text, n);
 }
 
+// "1 packet", "2 packets".
+std::string packets(unsigned long n) { return std::to_string(n) + (n == 1 ? " packet" : " packets"); }
+
 }  // namespace
 
 void Summary::add(int type, bool listed, std::int64_t seance, bool truncated, const CaptureTime* time) {
@@ -32,6 +35,10 @@ void Summary::add(int type, bool listed, std::int64_t seance, bool truncated, co
     if (truncated) ++truncated_;
     if (type >= 0 && !listed) ++unknown_;
     if (seance < 0) return;
+    if (seance == 0 && type >= kFirstModuleReport && type <= kLastModuleReport) {
+        ++module_reports_;
+        return;
+    }
     const auto key = static_cast<std::uint32_t>(seance);
     auto it = seances_.find(key);
     if (it == seances_.end()) {
@@ -64,18 +71,19 @@ std::vector<std::pair<std::uint32_t, const Summary::Seance*>> Summary::busiest()
 }
 
 std::string Summary::text(const Names& names) const {
-    std::string out = "Summary: " + std::to_string(packets_) + " packets\n";
+    std::string out = "Summary: " + packets(packets_) + "\n";
     for (std::size_t type = 0; type < per_type_.size(); ++type)
         if (per_type_[type] != 0) out += "  " + type_label(names, type) + ": " + std::to_string(per_type_[type]) + "\n";
     out += "Busiest seances (" + std::to_string(seances_.size()) + " seen";
-    if (other_seances_ != 0) out += ", " + std::to_string(other_seances_) + " packets of further ones not followed";
+    if (other_seances_ != 0) out += ", " + packets(other_seances_) + " of further ones not followed";
     out += "):\n";
     for (const auto& [number, s] : busiest()) {
-        out += "  " + std::to_string(number) + ": " + std::to_string(s->count) + " packets, ";
+        out += "  " + std::to_string(number) + ": " + packets(s->count) + ", ";
         out += s->timed ? shown_time(s->first, false) + " to " + shown_time(s->last, false)
                         : "packets " + std::to_string(s->first_packet) + " to " + std::to_string(s->last_packet);
         out += "\n";
     }
+    out += "Module reports (seance 0): " + packets(module_reports_) + "\n";
     out += "Truncated packets: " + std::to_string(truncated_) + ", unknown types: " + std::to_string(unknown_) +
            ", reported inputs: " + std::to_string(reported_) + "\n";
     return out;
@@ -103,6 +111,7 @@ std::string Summary::json(const Names& names) const {
         comma = ",";
     }
     out += "],\"seances_seen\":" + std::to_string(seances_.size());
+    out += ",\"module_reports\":" + std::to_string(module_reports_);
     out += ",\"truncated\":" + std::to_string(truncated_) + ",\"unknown\":" + std::to_string(unknown_) +
            ",\"reported\":" + std::to_string(reported_) + "}}\n";
     return out;

@@ -20,6 +20,10 @@ public:
     // together, so a hostile input cannot make the summary grow.
     static constexpr std::size_t kMaxSeances = 65536;
     static constexpr std::size_t kBusiest = 10;  // seances listed
+    // Module reports: the types a module reports its state with (KLT_RDY to
+    // KLT_NTRDY), in seance 0, counted apart from the calls' seances.
+    static constexpr int kFirstModuleReport = 208;
+    static constexpr int kLastModuleReport = 211;
 
     // One shown packet: its type (-1 when too short to have one), whether its
     // type is listed, its seance (-1: none), whether it was truncated, and its
@@ -46,6 +50,7 @@ private:
     std::array<unsigned long, 257> per_type_{};  // [256]: too short for a type
     std::map<std::uint32_t, Seance> seances_;
     unsigned long other_seances_ = 0;  // packets of seances past kMaxSeances
+    unsigned long module_reports_ = 0;
     unsigned long truncated_ = 0;
     unsigned long unknown_ = 0;
     unsigned long reported_ = 0;
