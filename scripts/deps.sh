@@ -20,5 +20,6 @@ for p in "${missing[@]}"; do
   [ "$arch" = "$p" ] || [ "$arch" = "$(dpkg --print-architecture)" ] ||
     dpkg --print-foreign-architectures | grep -qx "$arch" || dpkg --add-architecture "$arch"
 done
-apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# A package manager already at work (another install, unattended upgrades) is waited for.
+apt-get -o DPkg::Lock::Timeout=600 update -qq
+apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

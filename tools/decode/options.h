@@ -67,6 +67,7 @@ struct Options {
     bool json = false;
     bool help = false;
     bool version = false;
+    bool list_types = false;  // --type list
     std::vector<std::string> files;  // empty: standard input
 };
 

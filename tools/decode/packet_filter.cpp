@@ -1,6 +1,7 @@
 #include "decode/packet_filter.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 
 #include "decode/packet_shape.h"
@@ -57,6 +58,20 @@ std::string packet_type_name(int type, bool testcall) {
         return name;
     }
     return "";
+}
+
+std::string packet_type_list() {
+    const Cp1251ToUtf8 utf8;
+    std::string out;
+    for (int t = 0; t < 256; ++t) {
+        const std::string name = packet_type_name(t, false);
+        if (name.empty()) continue;
+        char code[16];
+        std::snprintf(code, sizeof code, "%3d 0x%02X ", t, static_cast<unsigned>(t));
+        out += code + name + std::string(name.size() < 11 ? 11 - name.size() : 1, ' ') +
+               utf8.convert(packet_type_name(t, true)) + "\n";
+    }
+    return out;
 }
 
 std::int64_t packet_seance(const unsigned char* packet, std::size_t length) {

@@ -17,6 +17,10 @@ namespace tool {
 // unlisted type.
 std::string packet_type_name(int type, bool testcall);
 
+// Every listed type, one a line: its code in decimal and hex, its operator
+// name and its test-call name (UTF-8), for --type list.
+std::string packet_type_list();
+
 // The seance a packet's header carries, or -1 when the packet is too short
 // to hold it.
 std::int64_t packet_seance(const unsigned char* packet, std::size_t length);

@@ -167,8 +167,13 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
         } else if (name == "-q") {
             o.stats = true;
             o.quiet = true;
+        } else if (name == "--type" && value == "list") {
+            o.list_types = true;
         } else if (name == "--type") {
-            o.types.push_back(value);
+            for (std::size_t from = 0, comma = 0; comma != std::string::npos; from = comma + 1) {
+                comma = value.find(',', from);  // a comma list: --type DIALNUMBER,CONTROL
+                o.types.push_back(value.substr(from, comma == std::string::npos ? comma : comma - from));
+            }
         } else if (name == "--filter") {
             o.filter = value;
         } else if (name == "--seance") {
@@ -287,7 +292,8 @@ const char* usage_text() {
            "      --filter EXPR    a libpcap (tcpdump) expression on each frame; a fragmented\n"
            "                       datagram is judged whole. With -i, the capture filter\n"
            "      --type T         packet type T, a code (129, 0x81) or its name as printed\n"
-           "                       (DIALNUMBER); may be repeated\n"
+           "                       (DIALNUMBER); may be repeated or a comma list;\n"
+           "                       --type list prints every type with its code and names\n"
            "      --seance N       seance N; may be repeated\n"
            "  -c, --count N        stop after N packets\n"
            "  EXPRESSION           with -r or -i, the words after the options: a libpcap\n"

@@ -171,6 +171,7 @@ void DecodeRun::decode_hex(Worker& worker, Batch& batch, const std::string& name
             scan.kind = HexScan::Kind::Packet;
         } else {
             if (!lines.next(text, too_long)) break;
+            if (lines.number() == 1 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);  // a UTF-8 byte-order mark
             if (too_long) {
                 report("line longer than " + std::to_string(LineReader::kMaxLine) + " characters");
                 continue;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "decode/packet_filter.h"
 #include "paketlog.h"
 #include "parallel/output_writer.h"
 #include "run/command_line.h"
@@ -20,8 +21,10 @@ int main(int argc, char** argv) {
         out.report("paketlog: " + parsed.error + "\nTry 'paketlog --help' for more information.\n");
         return 2;
     }
-    if (options.help || options.version) {
-        out.write(options.help ? std::string(usage_text()) : "paketlog " + std::string(PAKETLOG_VERSION) + "\n");
+    if (options.help || options.version || options.list_types) {
+        out.write(options.help         ? std::string(usage_text())
+                  : options.list_types ? packet_type_list()
+                                       : "paketlog " + std::string(PAKETLOG_VERSION) + "\n");
         if (out.flush()) return 0;
         out.report("paketlog: error writing the output\n");
         return 1;
