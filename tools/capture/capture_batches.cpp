@@ -29,7 +29,7 @@ bool CaptureBatchReader::read(Batch& batch) {
         if (next != CaptureReader::Next::Frame) {
             report_given_up(batch, true);
             if (next == CaptureReader::Next::Error)
-                add_report(batch, 0, "cannot read capture after frame " + std::to_string(frame_.number) + ": " +
+                add_report(batch, 0, "cannot read capture at frame " + std::to_string(frame_.number + 1) + ": " +
                                          capture_.error());
             ended_ = true;
             break;
