@@ -39,8 +39,28 @@ bool CaptureBatchReader::read(Batch& batch) {
     return !batch.input.empty();
 }
 
+// The filter for a frame of link type `dlt`: --filter compiled for it, once;
+// null when it does not compile for that link type (reported once).
+const BpfFilter* CaptureBatchReader::bpf_for(int dlt, unsigned long frame, Batch& batch) {
+    if (dlt == capture_.link_type()) return &bpf_;
+    auto found = other_bpf_.find(dlt);
+    if (found == other_bpf_.end()) {
+        auto bpf = std::make_unique<BpfFilter>();
+        const std::string error = bpf->compile(dlt, options_.filter);
+        if (!error.empty()) {
+            add_report(batch, frame, "--filter: " + error + " (link type " + std::to_string(dlt) + "), not decoded");
+            bpf.reset();
+        }
+        found = other_bpf_.emplace(dlt, std::move(bpf)).first;
+    }
+    return found->second.get();
+}
+
 void CaptureBatchReader::take(const CaptureFrame& frame, Batch& batch) {
-    UdpDatagram datagram = find_udp_payload(capture_.link_type(), frame.data, frame.caplen);
+    const int dlt = frame.link_type >= 0 ? frame.link_type : capture_.link_type();
+    const BpfFilter* const bpf = bpf_for(dlt, frame.number, batch);
+    if (bpf == nullptr) return;
+    UdpDatagram datagram = find_udp_payload(dlt, frame.data, frame.caplen);
     bool kept = true;
     const DatagramKey* pieces = nullptr;  // of a datagram put back together: its frames are held
     UdpDatagram piece;
@@ -58,7 +78,7 @@ void CaptureBatchReader::take(const CaptureFrame& frame, Batch& batch) {
             start.address = piece.address;
             whole_frame(frame.data, piece, whole_.data(), whole_.size(), rebuilt_);
             const bool keep = start.kind != UdpDatagram::Kind::Udp ||
-                              (on_port(start) && bpf_.keeps(rebuilt_.data(), rebuilt_.size(), rebuilt_.size()) &&
+                              (on_port(start) && bpf->keeps(rebuilt_.data(), rebuilt_.size(), rebuilt_.size()) &&
                                filter_.keeps(start.payload, start.size, true));
             report_cut_pieces(batch, *pieces, frame.number, keep);
             if (saved_ != nullptr) save_pieces(*pieces, keep);
@@ -68,9 +88,9 @@ void CaptureBatchReader::take(const CaptureFrame& frame, Batch& batch) {
         datagram = udp_in(whole_.data(), whole_.size());
         datagram.address = piece.address;
         whole_frame(frame.data, piece, whole_.data(), whole_.size(), rebuilt_);
-        kept = bpf_.keeps(rebuilt_.data(), rebuilt_.size(), rebuilt_.size());
+        kept = bpf->keeps(rebuilt_.data(), rebuilt_.size(), rebuilt_.size());
     } else if (datagram.kind != UdpDatagram::Kind::Other) {
-        kept = bpf_.keeps(frame.data, frame.caplen, frame.length);
+        kept = bpf->keeps(frame.data, frame.caplen, frame.length);
     }
     // -w: the frames of a datagram shown or reported are written, others dropped.
     const auto saving = [&](bool keep) {
@@ -148,12 +168,14 @@ bool CaptureBatchReader::report_cut_pieces(Batch& batch, const DatagramKey& data
 }
 
 void CaptureBatchReader::save(const CaptureFrame& frame) {
+    if (frame.link_type >= 0 && frame.link_type != capture_.link_type()) return;  // -w holds one link type
     saved_->write(frame.time, frame.data, frame.caplen, frame.length, !options_.interface.empty());
 }
 
 // Frames of pieces are held, within bounds, until their datagram is known:
 // past them, the datagram whose first piece came first is let go.
 void CaptureBatchReader::hold_piece(const UdpDatagram& piece, const CaptureFrame& frame) {
+    if (frame.link_type >= 0 && frame.link_type != capture_.link_type()) return;  // -w holds one link type
     constexpr std::size_t kMaxHeldBytes = std::size_t{8} << 20;
     HeldPieces& held = held_[piece.piece.datagram];
     if (held.frames.empty()) held.first_frame = frame.number;

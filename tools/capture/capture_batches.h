@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,7 @@ private:
     bool on_port(const UdpDatagram& d) const;
     bool may_keep(const Reassembler::Notes& notes);
     void save(const CaptureFrame& frame);
+    const BpfFilter* bpf_for(int dlt, unsigned long frame, Batch& batch);
     void hold_piece(const UdpDatagram& piece, const CaptureFrame& frame);
 
     using DatagramKey = decltype(UdpDatagram::Piece::datagram);
@@ -94,6 +96,7 @@ private:
     std::map<DatagramKey, HeldPieces> held_;
     std::size_t held_bytes_ = 0;
     std::map<DatagramKey, PieceBytes> piece_bytes_;
+    std::map<int, std::unique_ptr<BpfFilter>> other_bpf_;  // --filter for the other link types of a pcapng
     bool ended_ = false;
 };
 

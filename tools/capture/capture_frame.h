@@ -15,6 +15,7 @@ struct CaptureFrame {
     const unsigned char* data = nullptr;  // valid until the next frame is read
     std::size_t caplen = 0;
     std::size_t length = 0;  // on the wire
+    int link_type = -1;      // its own (libpcap's DLT_ value) where a capture mixes them (pcapng); -1: the capture's
 };
 
 }  // namespace tool

@@ -148,6 +148,15 @@ bool CaptureReader::open(const std::string& path, std::vector<unsigned char> hea
         link_type_ = file_->link_type();
         return true;
     }
+    if ((pcapng_ = PcapngFile::open(head, fd_)) != nullptr) {
+        if (!pcapng_->prepare()) {
+            error_ = pcapng_->error();
+            return false;
+        }
+        link_type_ = pcapng_->link_type();
+        digits_ = pcapng_->time_digits();
+        return true;
+    }
     FILE* stream = nullptr;
     if (regular_ && path != "-" && (stream = std::fopen(path.c_str(), "rb")) != nullptr) {
         // A regular file is read again from its start, through a large buffer.
@@ -174,7 +183,9 @@ bool CaptureReader::open(const std::string& path, std::vector<unsigned char> hea
 }
 
 bool CaptureReader::ready() const {
-    if (live_ || regular_ || (file_ != nullptr && file_->frame_ready())) return true;
+    if (live_ || regular_ || (file_ != nullptr && file_->frame_ready()) ||
+        (pcapng_ != nullptr && pcapng_->block_ready()))
+        return true;
     pollfd p{fd_, POLLIN, 0};
     return ::poll(&p, 1, 0) != 0;
 }
@@ -238,6 +249,13 @@ CaptureReader::Next CaptureReader::next(CaptureFrame& frame) {
         case PcapFile::Next::Frame: return Next::Frame;
         case PcapFile::Next::End: return Next::End;
         case PcapFile::Next::Error: error_ = file_->error(); return Next::Error;
+        }
+    }
+    if (pcapng_ != nullptr) {
+        switch (pcapng_->next(frame)) {
+        case PcapngFile::Next::Frame: return Next::Frame;
+        case PcapngFile::Next::End: return Next::End;
+        case PcapngFile::Next::Error: error_ = pcapng_->error(); return Next::Error;
         }
     }
     pcap_pkthdr* header = nullptr;

@@ -1,5 +1,5 @@
 // Reading pcap and pcapng captures, and live capture: plain pcap files by
-// PcapFile, everything else through libpcap.
+// PcapFile, pcapng files by PcapngFile, everything else through libpcap.
 #ifndef PAKETLOG_TOOLS_CAPTURE_CAPTURE_READER_H
 #define PAKETLOG_TOOLS_CAPTURE_CAPTURE_READER_H
 
@@ -10,6 +10,7 @@
 
 #include "capture/capture_time.h"
 #include "capture/pcap_file.h"
+#include "capture/pcapng_file.h"
 
 typedef struct pcap pcap_t;
 
@@ -58,6 +59,7 @@ public:
 
 private:
     std::unique_ptr<PcapFile> file_;  // a plain pcap file, read without libpcap
+    std::unique_ptr<PcapngFile> pcapng_;  // a pcapng file, read without libpcap
     pcap_t* pcap_ = nullptr;
     int link_type_ = -1;
     int digits_ = 6;  // of the capture's time stamps
