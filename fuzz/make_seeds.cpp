@@ -62,6 +62,32 @@ void capture_seed(const std::vector<unsigned char>& p, bool in_pieces) {
         pos += 2 + n;
     }
     seed("pcap_file", {}, file.data(), file.size());
+    // And as a pcapng file (a section, an Ethernet interface, enhanced packet blocks) for pcapng_file.
+    const auto le32 = [](std::string& out, std::size_t v) {
+        for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>(v >> (8 * i) & 0xFF));
+    };
+    const auto block = [&](std::size_t type, const std::string& body) {
+        std::string b;
+        const std::size_t length = 12 + (body.size() + 3) / 4 * 4;
+        le32(b, type);
+        le32(b, length);
+        b += body + std::string(length - 12 - body.size(), '\0');
+        le32(b, length);
+        return b;
+    };
+    std::string ng = block(0x0A0D0D0A, std::string("\x4d\x3c\x2b\x1a\x01\x00\x00\x00", 8) + std::string(8, '\xff'));
+    ng += block(1, std::string("\x01\x00\x00\x00\x00\x00\x04\x00", 8));
+    for (std::size_t pos = 1; pos + 2 <= input.size();) {
+        const std::size_t n = static_cast<unsigned char>(input[pos]) | static_cast<unsigned char>(input[pos + 1]) << 8;
+        std::string epb(4, '\0');
+        le32(epb, 0x00060BBB);  // a time stamp in microseconds
+        le32(epb, 0x2F2AA000);
+        le32(epb, n);
+        le32(epb, n);
+        ng += block(6, epb + input.substr(pos + 2, n));
+        pos += 2 + n;
+    }
+    seed("pcapng_file", {}, ng.data(), ng.size());
 }
 }  // namespace
 
