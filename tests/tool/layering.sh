@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The command's folders and the one way their dependencies point:
-#   run -> output -> capture, hex -> parallel, decode -> text
+#   run -> ladder, output -> capture, hex -> parallel, decode -> text
 # A file of a folder includes headers of its own folder and of the folders
 # below it only. Usage: layering.sh TOOLS_DIR
 set -uo pipefail
@@ -13,7 +13,8 @@ declare -A may_use=(
   [capture]="decode parallel text"
   [hex]="decode parallel text"
   [output]="capture decode parallel text"
-  [run]="output capture hex decode parallel text"
+  [ladder]="capture decode text"
+  [run]="ladder output capture hex decode parallel text"
 )
 
 status=0
