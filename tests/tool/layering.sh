@@ -13,7 +13,7 @@ declare -A may_use=(
   [capture]="decode parallel text"
   [hex]="decode parallel text"
   [output]="capture decode parallel text"
-  [ladder]="capture decode text"
+  [ladder]="capture decode text wire"
   [run]="ladder output capture hex decode parallel text"
 )
 
