@@ -48,9 +48,12 @@ std::string calls_page_html(const CallsPage& page) {
     }
     calls += "]";
     std::string ladders;
-    for (const Ladder& ladder : page.ladders)
-        ladders += "<template data-seance=\"" + std::to_string(ladder.seance) + "\">" +
-                   ladder_svg(ladder, SvgForm::Inline) + "</template>\n";
+    for (const PageLadder& ladder : page.ladders) {
+        ladders += "<template data-seances=\"";
+        for (std::size_t i = 0; i < ladder.seances.size(); ++i)
+            ladders += (i == 0 ? "" : " ") + std::to_string(ladder.seances[i]);
+        ladders += "\">" + ladder_svg(ladder.ladder, SvgForm::Inline) + "</template>\n";
+    }
 
     const std::string title = xml_text(page.title);
     std::string html = kCallsPage;

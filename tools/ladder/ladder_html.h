@@ -6,6 +6,7 @@
 #ifndef PAKETLOG_TOOLS_LADDER_LADDER_HTML_H
 #define PAKETLOG_TOOLS_LADDER_LADDER_HTML_H
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,10 +16,16 @@
 namespace paketlog {
 namespace tool {
 
+// The ladder of linked seances: shown for a call of any of them.
+struct PageLadder {
+    std::vector<std::uint32_t> seances;
+    Ladder ladder;
+};
+
 struct CallsPage {
-    std::string title;        // the page's heading: what was read
-    std::string calls_json;   // one JSON object per line, one line per call
-    std::vector<Ladder> ladders;  // found by their seance when a call is chosen
+    std::string title;       // the page's heading: what was read
+    std::string calls_json;  // one JSON object per line, one line per call, each with its "seance"
+    std::vector<PageLadder> ladders;
 };
 
 std::string calls_page_html(const CallsPage& page);

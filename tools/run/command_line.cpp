@@ -25,7 +25,8 @@ bool parse_number(const std::string& text, long long low, long long high, long l
 // Options that take a value, long and short.
 bool takes_value(const std::string& name) {
     static const char* const names[] = {"--msg-type", "--skip-type", "--port", "--type", "--seance", "--filter",
-                                        "--interface", "--time", "--count", "--jobs", "-i", "-r", "-c", "-j"};
+                                        "--interface", "--time", "--count", "--jobs", "--flow", "--width",
+                                        "--svg", "--html", "-i", "-r", "-c", "-j"};
     for (const char* n : names)
         if (name == n) return true;
     return false;
@@ -127,6 +128,21 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
             if (!parse_number(value, 0, 4294967295LL, number))
                 return fail("--seance wants a number from 0 to 4294967295, not '" + value + "'");
             o.seances.push_back(static_cast<unsigned long>(number));
+        } else if (name == "--flow") {
+            if (!parse_number(value, 0, 4294967295LL, number))
+                return fail("--flow wants a seance from 0 to 4294967295, not '" + value + "'");
+            o.flow = true;
+            o.flow_seance = static_cast<unsigned long>(number);
+        } else if (name == "--ascii") {
+            o.ascii = true;
+        } else if (name == "--width") {
+            if (!parse_number(value, kMinWidth, kMaxWidth, number))
+                return fail("--width wants a number of columns from " + std::to_string(kMinWidth) + " to " +
+                            std::to_string(kMaxWidth) + ", not '" + value + "'");
+            o.width = static_cast<unsigned>(number);
+        } else if (name == "--svg" || name == "--html") {
+            if (value.empty()) return fail("option " + name + " needs a file name");
+            (name == "--svg" ? o.svg : o.html) = value;
         } else if (name == "-c" || name == "--count") {
             if (!parse_number(value, 1, 2147483647LL, number))
                 return fail(name + " wants a count from 1 to 2147483647, not '" + value + "'");
@@ -173,6 +189,15 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
         parsed.error = "--incoming and --outgoing apply to --testcall only";
     } else if (o.raw && o.json) {
         parsed.error = "--raw cannot be combined with --json (JSON text is UTF-8)";
+    } else if (!o.svg.empty() && !o.flow) {
+        parsed.error = "--svg writes the ladder of --flow N; give --flow";
+    } else if ((o.ascii || o.width != 0) && (!o.flow || !o.svg.empty())) {
+        parsed.error = "--ascii and --width apply to the ladder --flow draws on the terminal";
+    } else if (o.flow && !o.html.empty()) {
+        parsed.error = "--flow and --html exclude each other: the page holds every call's ladder";
+    } else if ((o.flow || !o.html.empty()) && (o.json || o.raw || o.hex_dump || o.stats)) {
+        parsed.error = std::string(o.flow ? "--flow" : "--html") +
+                       " draws ladders; it cannot be combined with --json, --raw, -x, --stats or -q";
     }
     if (read_capture && o.input == InputFormat::Auto) o.input = InputFormat::Pcap;
     return parsed;

@@ -30,9 +30,9 @@ bool is_capture(const std::string& path) {
 
 }  // namespace
 
-DecodeRun::DecodeRun(const Options& options, OutputWriter& out)
-    : options_(options), out_(out), format_(options),
-      jobs_(options.count != 0 || options.stats || !options.interface.empty() ? 1
+DecodeRun::DecodeRun(const Options& options, OutputWriter& out, PacketObserver* observer)
+    : options_(options), out_(out), observer_(observer), format_(options),
+      jobs_(options.count != 0 || options.stats || !options.interface.empty() || observer != nullptr ? 1
             : options.jobs != 0                                              ? options.jobs
                                                                              : default_jobs()) {
     for (unsigned w = 0; w < jobs_; ++w) workers_.push_back(std::make_unique<Worker>(format_));
@@ -93,6 +93,16 @@ void DecodeRun::write_batch(const Batch& batch) {
     if (out_.failed()) stop_ = true;  // a closed pipe: nobody reads the rest
 }
 
+void DecodeRun::keep(Worker& worker, unsigned char* packet, std::size_t size, std::string_view source,
+                     unsigned long line, const CaptureFacts* capture, TextBuffer& out) {
+    if (observer_ == nullptr) return worker.writer.write(packet, size, source, line, capture, out);
+    observed_.clear();
+    worker.writer.write(packet, size, source, line, capture, observed_);
+    std::string_view text = observed_.view();
+    if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
+    observer_->packet(packet, size, line, capture, text);
+}
+
 void DecodeRun::run_file(const std::string& path) {
     const std::string name = path == "-" ? kStdinName : path;
     switch (options_.input) {
@@ -142,7 +152,7 @@ void DecodeRun::decode_hex(Worker& worker, Batch& batch, const std::string& name
         if (scan.kind != HexScan::Kind::Packet || !format_.filter.keeps(bytes.data(), scan.size) ||
             !show(bytes.data(), scan.size, nullptr))
             continue;
-        worker.writer.write(bytes.data(), scan.size, source, lines.number(), nullptr, batch.output);
+        keep(worker, bytes.data(), scan.size, source, lines.number(), nullptr, batch.output);
     }
 }
 
@@ -157,7 +167,7 @@ void DecodeRun::run_binary(const std::string& path, const std::string& name) {
     }
     if (!format_.filter.keeps(packet.data(), packet.size()) || !show(packet.data(), packet.size(), nullptr)) return;
     const std::string source = options_.json ? json_source(name) : std::string();
-    workers_[0]->writer.write(packet.data(), packet.size(), source, 0, nullptr, out_.text());
+    keep(*workers_[0], packet.data(), packet.size(), source, 0, nullptr, out_.text());
     out_.line_done();
     if (out_.failed()) stop_ = true;
 }
@@ -209,7 +219,7 @@ void DecodeRun::decode_capture(Worker& worker, Batch& batch, std::string_view so
         unsigned char* const packet =
             reinterpret_cast<unsigned char*>(batch.input.data() + (bytes.data() - batch.input.view().data()));
         if (!show(packet, bytes.size(), &record.facts.time)) continue;
-        worker.writer.write(packet, bytes.size(), source, 0, &record.facts, batch.output);
+        keep(worker, packet, bytes.size(), source, 0, &record.facts, batch.output);
     }
 }
 

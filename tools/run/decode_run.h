@@ -20,17 +20,29 @@
 namespace paketlog {
 namespace tool {
 
+// What a run hands each packet it keeps instead of writing it (--flow,
+// --html): its bytes, its line as it would be written (without the newline),
+// the hex trace's line number (0: none) and, for captures, where it came from.
+class PacketObserver {
+public:
+    virtual ~PacketObserver() = default;
+    virtual void packet(const unsigned char* packet, std::size_t size, unsigned long line,
+                        const CaptureFacts* capture, std::string_view text) = 0;
+};
+
 class DecodeRun {
 public:
-    DecodeRun(const Options& options, OutputWriter& out);
+    // With an observer, packets go to it rather than to `out`, in input
+    // order, from one thread; reports still go to `out`.
+    DecodeRun(const Options& options, OutputWriter& out, PacketObserver* observer = nullptr);
 
     // What is wrong with --type, --seance or --filter, or "".
     std::string set_filters();
     // Decodes every input; returns the exit status.
     int run();
 
-    // The threads that decode: -j, but one with -c, --stats and -i, which
-    // count, sum up or write packet by packet in input order.
+    // The threads that decode: -j, but one with -c, --stats, -i and an
+    // observer, which count, sum up or take packet by packet in input order.
     unsigned jobs() const { return jobs_; }
 
 private:
@@ -60,9 +72,14 @@ private:
     void decode_hex(Worker& worker, Batch& batch, const std::string& name, std::string_view source);
     void decode_capture(Worker& worker, Batch& batch, std::string_view source);
     void write_batch(const Batch& batch);
+    // Writes the packet's output into `out`, or hands it to the observer.
+    void keep(Worker& worker, unsigned char* packet, std::size_t size, std::string_view source, unsigned long line,
+              const CaptureFacts* capture, TextBuffer& out);
 
     const Options& options_;
     OutputWriter& out_;
+    PacketObserver* observer_;
+    TextBuffer observed_;  // the line handed to the observer
     LineFormat format_;
     unsigned jobs_;
     std::vector<std::unique_ptr<Worker>> workers_;
