@@ -58,6 +58,8 @@ TEST(TextColumns, TextThatFitsStaysWhole) { EXPECT_EQ(cut_text("Пульт", 5, 
 
 TEST(TextColumns, TextOneColumnTooLongIsCutWithEllipsis) { EXPECT_EQ(cut_text("Пульт", 4, "…", 1), "Пул…"); }
 
+TEST(TextColumns, BlankBeforeEllipsisDropped) { EXPECT_EQ(cut_text("CONTROL ESTABLISHED", 11, "...", 3), "CONTROL..."); }
+
 TEST(TextColumns, RoomBelowTheEllipsisTakesPartOfIt) { EXPECT_EQ(cut_text("DIALNUMBER", 2, "...", 3), ".."); }
 
 TEST(TextColumns, CyrillicIsSpeltInLatinLetters) { EXPECT_EQ(ascii_text("Щукин Ёж"), "Shchukin Yozh"); }
@@ -76,36 +78,36 @@ TEST(LadderText, NoArrowsNoDrawing) {
 
 TEST(LadderText, HeadingsCentredOnLifelines) {
     const std::vector<std::string> r = rows(ladder_text(two_endpoints(), LadderTextStyle{60, true}));
-    // Time 15 columns and a gap of 2; two columns of 21; lifelines at 27 and 48.
-    EXPECT_EQ(r.at(0), "                    192.0.2.10.7700     192.0.2.20.40000");
-    EXPECT_EQ(r.at(1), "                           +                    +");
+    // Time 15 columns and a gap of 2; headings of 16 columns, half of one on
+    // each side of the lifelines, 27 columns apart: at 25 and 52.
+    EXPECT_EQ(r.at(0), "                  192.0.2.10.7700           192.0.2.20.40000");
+    EXPECT_EQ(r.at(1), "                         +                          +");
 }
 
 TEST(LadderText, ArrowToTheRightEndsInHeadAtReceiver) {
     const std::vector<std::string> r = rows(ladder_text(two_endpoints(), LadderTextStyle{60, true}));
-    EXPECT_EQ(r.at(2), "09:30:00.000000            |- DIALNUMBER 2015 ->|");
+    EXPECT_EQ(r.at(2), "09:30:00.000000          |- DIALNUMBER 2015 ------->|");
 }
 
 TEST(LadderText, ArrowToTheLeftEndsInHeadAtReceiver) {
     const std::vector<std::string> r = rows(ladder_text(two_endpoints(), LadderTextStyle{60, true}));
-    // 20 cells between the lifelines, 15 of them for the label.
-    EXPECT_EQ(r.at(3), "09:30:00.000000            |<- CONTROL ESTA... -|");
+    EXPECT_EQ(r.at(3), "09:30:00.000000          |<--- CONTROL ESTABLISHED -|");
 }
 
 TEST(LadderText, BoxDrawingByDefault) {
     const std::vector<std::string> r = rows(ladder_text(two_endpoints(), LadderTextStyle{60, false}));
-    EXPECT_EQ(r.at(2), "09:30:00.000000            │─ DIALNUMBER 2015 ─▶│");
+    EXPECT_EQ(r.at(2), "09:30:00.000000          │─ DIALNUMBER 2015 ───────▶│");
 }
 
 TEST(LadderText, LabelCutWithEllipsisWhenItDoesNotFit) {
     const std::vector<std::string> r = rows(ladder_text(two_endpoints(), LadderTextStyle{50, false}));
-    // Columns of 16: 15 cells between the lifelines, 10 of them for the label.
-    EXPECT_EQ(r.at(3), "09:30:00.000000          │◀─ CONTROL E… ─│");
+    // Lifelines 17 apart: 16 cells between them, 11 of them for the label.
+    EXPECT_EQ(r.at(3), "09:30:00.000000          │◀─ CONTROL ES… ─│");
 }
 
 TEST(LadderText, AsciiCutUsesThreeDots) {
     const std::vector<std::string> r = rows(ladder_text(two_endpoints(), LadderTextStyle{50, true}));
-    EXPECT_EQ(r.at(3), "09:30:00.000000          |<- CONTROL... -|");
+    EXPECT_EQ(r.at(3), "09:30:00.000000          |<-- CONTROL... -|");
 }
 
 TEST(LadderText, EveryRowFitsTheWidth) {
@@ -117,7 +119,8 @@ TEST(LadderText, EveryRowFitsTheWidth) {
 
 TEST(LadderText, TooNarrowKeepsTheSmallestColumn) {
     const std::vector<std::string> r = rows(ladder_text(two_endpoints(), LadderTextStyle{20, true}));
-    EXPECT_EQ(r.at(2).size(), 17 + kLadderMinColumn + kLadderMinColumn / 2 + 1);
+    // Headings cut to one column, lifelines the least apart.
+    EXPECT_EQ(r.at(2).size(), 17 + 1 + kLadderMinColumn);
 }
 
 TEST(LadderText, AsciiDrawingIsAscii) {
@@ -133,7 +136,7 @@ TEST(LadderText, NamesRowOnlyWhenAnEndpointHasOne) {
     ladder.endpoints[1].name = "Пульт 1";
     const std::vector<std::string> r = rows(ladder_text(ladder, LadderTextStyle{60, true}));
     ASSERT_EQ(r.size(), 5u);
-    EXPECT_EQ(r.at(1), "                                             Pult 1");
+    EXPECT_EQ(r.at(1), "                                                 Pult 1");
 }
 
 TEST(LadderText, ArrowPassingALifelineCrossesIt) {
@@ -141,15 +144,15 @@ TEST(LadderText, ArrowPassingALifelineCrossesIt) {
     ladder.endpoints.push_back({"192.0.2.30.40001", ""});
     ladder.arrows = {arrow(0, 2, "MOVE_CALL 1043")};
     const std::vector<std::string> r = rows(ladder_text(ladder, LadderTextStyle{71, true}));
-    // Columns of 18: lifelines at 26, 44 and 62.
-    EXPECT_EQ(r.at(2), "09:30:00.000000           |- MOVE_CALL 1043 +---------------->|");
+    // Lifelines 19 apart: at 25, 44 and 63.
+    EXPECT_EQ(r.at(2), "09:30:00.000000          |- MOVE_CALL 1043 -+----------------->|");
 }
 
 TEST(LadderText, NoTimeNoTimeColumn) {
     Ladder ladder = two_endpoints();
     for (LadderArrow& a : ladder.arrows) a.time.clear();
     const std::vector<std::string> r = rows(ladder_text(ladder, LadderTextStyle{42, true}));
-    EXPECT_EQ(r.at(2), "          |- DIALNUMBER 2015 ->|");
+    EXPECT_EQ(r.at(2), "        |- DIALNUMBER 2015 ------>|");
 }
 
 TEST(XmlText, MarkupCharactersEscaped) { EXPECT_EQ(xml_text("<a & \"b\" 'c'>"), "&lt;a &amp; &quot;b&quot; &apos;c&apos;&gt;"); }

@@ -57,33 +57,44 @@ private:
 };
 
 struct Layout {
-    std::size_t time_columns = 0;  // the widest time
-    std::size_t first = 0;         // where the first column starts
-    std::size_t column = 0;        // the width of each endpoint's column
-    std::size_t width = 0;         // of the whole drawing
-    std::size_t lifeline(std::size_t endpoint) const { return first + endpoint * column + column / 2; }
+    std::size_t first = 0;    // where the drawing starts, after the time and its gap
+    std::size_t heading = 0;  // the room of each heading
+    std::size_t spacing = 0;  // from one lifeline to the next
+    std::size_t width = 0;    // of the whole drawing
+    // Half a heading before the first lifeline, the other half after the last.
+    std::size_t lifeline(std::size_t endpoint) const { return first + heading / 2 + endpoint * spacing; }
 };
 
-Layout lay_out(const Ladder& ladder, const LadderTextStyle& style, const std::vector<std::string>& times) {
+Layout lay_out(const std::vector<std::string>& headings, const LadderTextStyle& style,
+               const std::vector<std::string>& times, std::size_t endpoints) {
     Layout layout;
-    for (const std::string& time : times) layout.time_columns = std::max(layout.time_columns, text_columns(time));
-    layout.first = layout.time_columns == 0 ? 0 : layout.time_columns + kTimeGap;
+    std::size_t time = 0;
+    for (const std::string& t : times) time = std::max(time, text_columns(t));
+    layout.first = time == 0 ? 0 : time + kTimeGap;
     const std::size_t room = style.width > layout.first ? style.width - layout.first : 0;
-    const std::size_t endpoints = std::max<std::size_t>(ladder.endpoints.size(), 1);
-    layout.column = std::max(room / endpoints, kLadderMinColumn);
-    layout.width = layout.first + endpoints * layout.column;
+    std::size_t widest = 1;
+    for (const std::string& h : headings) widest = std::max(widest, text_columns(h));
+    layout.heading = std::min(widest, room);
+    if (endpoints > 1) {
+        // The lifelines spread over the room the outer headings leave; where
+        // that makes headings meet, they are cut and the lifelines spread further.
+        layout.spacing = (room - layout.heading) / (endpoints - 1);
+        if (layout.spacing <= layout.heading) {
+            layout.heading = layout.spacing > 1 ? layout.spacing - 1 : 1;
+            layout.spacing = (room - std::min(layout.heading, room)) / (endpoints - 1);
+        }
+    }
+    layout.spacing = std::max(layout.spacing, kLadderMinColumn);
+    layout.heading = std::max<std::size_t>(std::min(layout.heading, layout.spacing - 1), 1);
+    layout.width = layout.first + layout.heading + (std::max<std::size_t>(endpoints, 1) - 1) * layout.spacing;
     return layout;
 }
 
-// `text` centred on the lifeline of `endpoint`, within its column.
+// `text` centred on the lifeline of `endpoint`.
 void write_heading(Row& row, const Layout& layout, std::size_t endpoint, const std::string& text,
                    const Glyphs& glyphs) {
-    const std::string shown = cut_text(text, layout.column - 1, glyphs.ellipsis, glyphs.ellipsis_columns);
-    const std::size_t columns = text_columns(shown);
-    const std::size_t start = layout.first + endpoint * layout.column;
-    std::size_t at = layout.lifeline(endpoint) - std::min(columns / 2, layout.column / 2);
-    at = std::max(start, std::min(at, start + layout.column - 1 - columns));
-    row.write(at, shown);
+    const std::string shown = cut_text(text, layout.heading, glyphs.ellipsis, glyphs.ellipsis_columns);
+    row.write(layout.lifeline(endpoint) - text_columns(shown) / 2, shown);
 }
 
 // Every lifeline, for a row that has nothing else on them.
@@ -99,7 +110,7 @@ void draw_arrow(Row& row, const Layout& layout, std::size_t endpoints, const Lad
     const std::size_t to = layout.lifeline(arrow.to);
     const bool right = to > from;
     const std::size_t low = std::min(from, to);
-    const std::size_t high = from == to ? from + layout.column / 2 : std::max(from, to);
+    const std::size_t high = from == to ? from + layout.spacing / 2 : std::max(from, to);
     const std::size_t shaft = high - low - 1;  // the cells between the two lifelines
     for (std::size_t at = low + 1; at < high; ++at) row.put(at, glyphs.shaft);
     for (std::size_t e = 0; e < endpoints; ++e) {
@@ -122,17 +133,24 @@ std::string ladder_text(const Ladder& ladder, const LadderTextStyle& style) {
     const auto shown = [&style](const std::string& text) { return style.ascii ? ascii_text(text) : text; };
     std::vector<std::string> times;
     for (const LadderArrow& arrow : ladder.arrows) times.push_back(shown(arrow.time));
-    const Layout layout = lay_out(ladder, style, times);
     const std::size_t endpoints = ladder.endpoints.size();
+    std::vector<std::string> addresses_shown, names_shown;
+    for (const LadderEndpoint& endpoint : ladder.endpoints) {
+        addresses_shown.push_back(shown(endpoint.address));
+        names_shown.push_back(shown(endpoint.name));
+    }
+    std::vector<std::string> headings = addresses_shown;
+    headings.insert(headings.end(), names_shown.begin(), names_shown.end());
+    const Layout layout = lay_out(headings, style, times, endpoints);
 
     std::string out;
     Row addresses(layout.width);
     Row names(layout.width);
     bool named = false;
     for (std::size_t e = 0; e < endpoints; ++e) {
-        write_heading(addresses, layout, e, shown(ladder.endpoints[e].address), glyphs);
-        named = named || !ladder.endpoints[e].name.empty();
-        write_heading(names, layout, e, shown(ladder.endpoints[e].name), glyphs);
+        write_heading(addresses, layout, e, addresses_shown[e], glyphs);
+        named = named || !names_shown[e].empty();
+        write_heading(names, layout, e, names_shown[e], glyphs);
     }
     out += addresses.text();
     if (named) out += names.text();

@@ -82,6 +82,7 @@ std::string cut_text(std::string_view text, std::size_t columns, std::string_vie
         --keep;
     }
     if (end > text.size()) end = text.size();
+    while (end != 0 && text[end - 1] == ' ') --end;  // "CONTROL..." rather than "CONTROL ..."
     return std::string(text.substr(0, end)) + std::string(ellipsis);
 }
 

@@ -20,7 +20,8 @@ std::uint32_t code_point(std::string_view text, std::size_t at, std::size_t& len
 std::size_t text_columns(std::string_view text);
 
 // `text` in at most `columns` columns: whole when it fits, else its first
-// characters and `ellipsis` (which takes ellipsis_columns) behind them. Never
+// characters and `ellipsis` (which takes ellipsis_columns) behind them, no
+// blank between. Never
 // splits a character; where not even the ellipsis fits, as many of its
 // characters as do.
 std::string cut_text(std::string_view text, std::size_t columns, std::string_view ellipsis,
