@@ -5,8 +5,9 @@
 PAGE was written by TOOL from CAPTURE with --port PORT; SEANCES (a,b,c) are
 the calls the checks choose from. What the page should show is asked of TOOL
 itself, as packet lines (--seance) and JSON objects (--json), not of the page.
-Exits 77 (skipped) where chromium is missing, but under CI (CI set), where a
-missing browser is a failure.
+Exits 77 (skipped) where chromium is missing, but under CI (CI or
+PAKETLOG_REQUIRE_BROWSER set, as scripts/ci/10-gcc.sh does), where a missing
+browser is a failure.
 """
 import json
 import os
@@ -117,8 +118,8 @@ def check(name, browser, tool, capture, port, seances):
 def main():
     name, page, tool, capture, port, seances = sys.argv[1:7]
     if not os.path.exists(CHROMIUM):
-        if os.environ.get("CI"):
-            print(f"{CHROMIUM} is missing: CI installs chromium (scripts/deps.sh)")
+        if os.environ.get("CI") or os.environ.get("PAKETLOG_REQUIRE_BROWSER"):
+            print(f"{CHROMIUM} is missing: CI installs chromium (scripts/deps.sh chromium)")
             return 1
         print(f"skipped: {CHROMIUM} is missing (install Debian's chromium to run the page's checks)")
         return 77
