@@ -272,6 +272,19 @@ const char* usage_text() {
            "                       of truncated packets, unknown types and reported inputs;\n"
            "                       with --json, one last object under the key \"summary\"\n"
            "  -q                   the summary alone\n"
+           "\n"
+           "Ladders (a call drawn: a column per endpoint, an arrow per packet):\n"
+           "      --flow N         draw the ladder of seance N and of the seances linked to\n"
+           "                       it by CNG_SEANCE or MOVE_CALL, instead of lines: arrows\n"
+           "                       labelled with the packet's name and key field, the time\n"
+           "                       at the left\n"
+           "      --width N        draw it in N columns, 20-1000 (default: COLUMNS, else\n"
+           "                       the terminal's width, else 80)\n"
+           "      --ascii          draw it in plain ASCII (default: UTF-8 box drawing)\n"
+           "      --svg FILE       with --flow: write the ladder to FILE as SVG instead\n"
+           "      --html FILE      write one self-contained HTML page to FILE instead of\n"
+           "                       lines: the call list, to sort and filter, and each\n"
+           "                       call's ladder with its packets' whole lines\n"
            "  -h, --help           show this help and exit\n"
            "  -V, --version        show the library version and exit\n"
            "\n"
@@ -294,6 +307,8 @@ const char* usage_text() {
            "  paketlog --filter 'src port 7700' --type DIALNUMBER --seance 1042 -r x.pcap\n"
            "  paketlog -i eth0 --port 7700 -l --time=date\n"
            "  paketlog -q --port 7700 -r capture.pcap\n"
+           "  paketlog --port 7700 --flow 1042 --width 100 -r capture.pcap\n"
+           "  paketlog --port 7700 --html calls.html -r capture.pcap\n"
            "  paketlog --binary --json packet1.bin packet2.bin\n";
 }
 
