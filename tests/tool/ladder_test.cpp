@@ -185,9 +185,10 @@ TEST(LadderSvg, InlineFormOpensWithSvgElement) {
 }
 
 TEST(LadderSvg, HeadPointsAtReceiver) {
-    // After a time of 15 characters (146 px), columns of 192 (a label of 19
-    // characters and its room): lifelines at 242 and 434, rows at 50 and 74.
+    // After a time of 15 characters (146 px), half a heading of 16 characters
+    // (72 px), lifelines 192 px apart (a label of 19 characters and its
+    // room): at 218 and 410, rows at 50 and 74.
     const std::string svg = ladder_svg(two_endpoints(), SvgForm::Document);
-    EXPECT_NE(svg.find("<polygon points=\"434,50 426,46 426,54\"/>"), std::string::npos) << svg;
-    EXPECT_NE(svg.find("<polygon points=\"242,74 250,70 250,78\"/>"), std::string::npos) << svg;
+    EXPECT_NE(svg.find("<polygon points=\"410,50 402,46 402,54\"/>"), std::string::npos) << svg;
+    EXPECT_NE(svg.find("<polygon points=\"218,74 226,70 226,78\"/>"), std::string::npos) << svg;
 }

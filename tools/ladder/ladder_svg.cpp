@@ -35,27 +35,32 @@ const char kStyle[] =
 long text_width(const std::string& text) { return static_cast<long>(text_columns(text)) * kChar; }
 
 struct Layout {
-    long left = 0;    // where the first column starts
-    long column = 0;  // each endpoint's width
-    long top = 0;     // where the lifelines start
-    long x(std::size_t endpoint) const { return left + column / 2 + static_cast<long>(endpoint) * column; }
+    long left = 0;     // where the first heading starts
+    long heading = 0;  // the widest heading
+    long spacing = 0;  // from one lifeline to the next: the longest label fits between
+    long top = 0;      // where the lifelines start
+    long x(std::size_t endpoint) const { return left + heading / 2 + static_cast<long>(endpoint) * spacing; }
     long y(std::size_t arrow) const { return top + kRow * static_cast<long>(arrow + 1); }
+    long width(std::size_t endpoints) const {
+        return left + heading + static_cast<long>(endpoints > 1 ? endpoints - 1 : 0) * spacing + kMargin;
+    }
 };
 
 Layout lay_out(const Ladder& ladder, bool named) {
     long time = 0;
-    long column = kMinColumn;
+    Layout layout;
+    layout.spacing = kMinColumn;
     for (const LadderArrow& arrow : ladder.arrows) {
         time = std::max(time, text_width(arrow.time));
         const long span = arrow.from > arrow.to ? static_cast<long>(arrow.from - arrow.to)
                                                 : std::max(static_cast<long>(arrow.to - arrow.from), 1L);
-        column = std::max(column, (text_width(arrow.label) + kLabelPadding + span - 1) / span);
+        layout.spacing = std::max(layout.spacing, (text_width(arrow.label) + kLabelPadding + span - 1) / span);
     }
     for (const LadderEndpoint& endpoint : ladder.endpoints)
-        column = std::max({column, text_width(endpoint.address) + kChar * 2, text_width(endpoint.name) + kChar * 2});
-    Layout layout;
+        layout.heading = std::max({layout.heading, text_width(endpoint.address) + kChar * 2,
+                                   text_width(endpoint.name) + kChar * 2});
+    layout.spacing = std::max(layout.spacing, layout.heading);
     layout.left = kMargin + (time == 0 ? 0 : time + kTimeGap);
-    layout.column = column;
     layout.top = kHeadingRow * (named ? 2 : 1) + kMargin;
     return layout;
 }
@@ -73,7 +78,7 @@ void append_text(std::string& out, const char* css, long x, long y, const char* 
 void append_arrow(std::string& out, const Layout& layout, std::size_t index, const LadderArrow& arrow) {
     const long y = layout.y(index);
     const long from = layout.x(arrow.from);
-    const long to = arrow.to == arrow.from ? from + layout.column / 3 : layout.x(arrow.to);
+    const long to = arrow.to == arrow.from ? from + layout.spacing / 3 : layout.x(arrow.to);
     const long tip = to > from ? to - kHead : to + kHead;
     out += "<g class=\"message ";
     out += arrow.direction == ArrowDirection::In ? "in" : "out";
@@ -118,7 +123,7 @@ std::string ladder_svg(const Ladder& ladder, SvgForm form) {
     bool named = false;
     for (const LadderEndpoint& endpoint : ladder.endpoints) named = named || !endpoint.name.empty();
     const Layout layout = lay_out(ladder, named);
-    const long width = layout.left + layout.column * static_cast<long>(ladder.endpoints.size()) + kMargin;
+    const long width = layout.width(ladder.endpoints.size());
     const long bottom = layout.y(ladder.arrows.size());
     const long height = bottom + kMargin;
 
