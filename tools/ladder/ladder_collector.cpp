@@ -2,8 +2,7 @@
 
 #include <algorithm>
 
-#include "paketlog.h"
-#include "wire/packet_types.h"
+#include "calls/call_model.h"
 
 namespace paketlog {
 namespace tool {
@@ -11,14 +10,13 @@ namespace tool {
 LadderCollector::LadderCollector(TimeFormat time, std::size_t max_arrows) : time_(time), max_arrows_(max_arrows) {}
 
 bool LadderCollector::add(const LadderPacket& packet) {
-    if (packet.size < sizeof(_PD_PACKET)) return false;
-    std::string label = labels_.label(packet.bytes, packet.size);
-    if (label.empty()) return false;  // an unlisted type
+    std::uint32_t seance = 0;
+    if (!call_seance(packet.bytes, packet.size, seance)) return false;  // no call's: a module's, an unlisted type
     if (kept_ >= max_arrows_) {
         ++dropped_;
         return false;
     }
-    const std::uint32_t seance = detail::load_le32(packet.bytes + offsetof(_PD_PACKET, seance));
+    std::string label = labels_.label(packet.bytes, packet.size);
     Kept k;
     k.index = next_index_++;
     k.timed = packet.time != nullptr;

@@ -44,7 +44,7 @@ public:
     explicit LadderCollector(TimeFormat time, std::size_t max_arrows = kDefaultMaxArrows);
 
     // Keeps the packet's arrow; false when the collector is full or the
-    // packet belongs to no seance (too short, an unlisted type).
+    // packet belongs to no call (too short, a module's report, an unlisted type).
     bool add(const LadderPacket& packet);
 
     // The ladder of the packets of `seances`, in input order, under the
