@@ -9,7 +9,8 @@
 # the files in the page cache. Ratios are of CPU time (user + system), but
 # the -j speed-up, which is of wall-clock time. The call list (--calls) is
 # measured on the same packets made into calls of ten (packets 1 to 10 are
-# seance 0, and so on), against -q on that capture. The modes run with -j 1 (one
+# seance 0, and so on; the tenth releases the call), against -q on that
+# capture. The modes run with -j 1 (one
 # core); -j is skipped when the command has no such option.
 #
 #   scripts/perf-tool.sh [-n PACKETS] [-r REPEATS] [-s SEED] [-j JOBS] [-b BUILD_DIR] [-t PROGRAM] [-k]
@@ -64,8 +65,9 @@ lines=$(wc -l <"$trace")
 calls_trace=$workdir/calls.hex
 calls_capture=$workdir/calls.pcap
 awk '{ s = int((NR - 1) / 10)
-       printf "%s%02x%02x%02x%02x%s\n", substr($0, 1, 12), s % 256, int(s / 256) % 256, int(s / 65536) % 256,
-              int(s / 16777216) % 256, substr($0, 21) }' "$trace" >"$calls_trace"
+       seance = sprintf("%02x%02x%02x%02x", s % 256, int(s / 256) % 256, int(s / 65536) % 256, int(s / 16777216) % 256)
+       if (NR % 10 == 0) print "000082000000" seance "01000000100000000000"  # CONTROL toFB_CTRL_DOBYE, cause 16
+       else print substr($0, 1, 12) seance substr($0, 21) }' "$trace" >"$calls_trace"
 "$build/tools/paketlog-capture" "$calls_trace" "$calls_capture"
 rm -f "$calls_trace"
 cat "$trace" "$capture" "$calls_capture" >/dev/null  # into the page cache
