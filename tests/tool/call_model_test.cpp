@@ -434,6 +434,23 @@ TEST_F(Model, LatePacketOfACallHandedOnIsNoNewCall) {
     EXPECT_EQ(model.late(), 1u);
 }
 
+TEST_F(Model, NextCallStartsEmptyAfterOneHandedOn) {
+    add(dialnumber(1001, "2015", "2001", {{160, text("A")}}), at(0), "10.0.0.1.40000", "10.0.0.2.7700");
+    add(rtp_data(1001, "10.1.1.5", 40000), 0.1);
+    add(control(1001, 131, {0, 0, 0, 16}), 0.2);
+    add(control(1002, 34), 5);  // hands 1001 on; its record's room may serve 1002
+    model.finish();
+    ASSERT_EQ(sink.calls.size(), 2u);
+    const Call& next = sink.calls[1];
+    EXPECT_EQ(next.packets, 1u);
+    EXPECT_TRUE(next.names.empty());
+    EXPECT_TRUE(next.rtp.empty());
+    EXPECT_TRUE(next.endpoints.empty());
+    EXPECT_EQ(next.called, "");
+    EXPECT_FALSE(next.released);
+    EXPECT_EQ(next.events.size(), 1u);
+}
+
 TEST_F(Model, FinishHandsOnOpenCalls) {
     add(dialnumber(1005, "2015", "2001"));
     model.finish();

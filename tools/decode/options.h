@@ -2,6 +2,7 @@
 #ifndef PAKETLOG_TOOLS_DECODE_OPTIONS_H
 #define PAKETLOG_TOOLS_DECODE_OPTIONS_H
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,9 @@ struct Options {
     unsigned width = 0;             // --width: the terminal's columns; 0: ask the terminal
     std::string svg;                // --svg FILE: the ladder as SVG there; "": none
     std::string html;               // --html FILE: the call list page there; "": none
+    bool calls = false;             // --calls: the call list instead of packet lines
+    bool csv = false;               // --csv: the call list as CSV
+    std::int64_t follow = -1;       // --follow N: the seance followed; -1: none
     bool help = false;
     bool version = false;
     std::vector<std::string> files;  // empty: standard input

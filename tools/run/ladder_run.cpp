@@ -1,7 +1,6 @@
 #include "run/ladder_run.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,14 +12,13 @@
 #include <unordered_set>
 #include <vector>
 
-#include "calls/call_model.h"
-#include "calls/call_render.h"
 #include "calls/follow.h"
 #include "capture/endpoint_text.h"
 #include "ladder/ladder_collector.h"
 #include "ladder/ladder_html.h"
 #include "ladder/ladder_svg.h"
 #include "ladder/ladder_text.h"
+#include "output/call_list.h"
 #include "run/decode_run.h"
 #include "run/terminal_width.h"
 
@@ -37,16 +35,6 @@ int one_pass(const Options& options, OutputWriter& out, PacketObserver* observer
         return 2;
     }
     return run.run();
-}
-
-// Whether the inputs can be read twice: files, not standard input or a live capture.
-bool rereadable(const Options& options) {
-    if (!options.interface.empty() || options.files.empty()) return false;
-    for (const std::string& file : options.files) {
-        struct stat info {};
-        if (file == "-" || ::stat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
-    }
-    return true;
 }
 
 // A packet's endpoints and direction as the ladder shows them.
@@ -72,17 +60,16 @@ PacketPlace place_of(const Options& options, const CaptureFacts* capture) {
     return place;
 }
 
-// Keeps the links between seances and, where asked, every packet's arrow.
+// Keeps every packet's arrow and, where asked, the links between seances.
 class LadderObserver : public PacketObserver {
 public:
-    LadderObserver(const Options& options, SeanceLinks* links, LadderCollector* collector)
-        : options_(options), links_(links), collector_(collector) {}
+    LadderObserver(const Options& options, LadderCollector& collector, SeanceLinks* links)
+        : options_(options), collector_(collector), links_(links) {}
 
-    void packet(const unsigned char* packet, std::size_t size, unsigned long line, const CaptureFacts* capture,
-                std::string_view text) override {
+    void packet(const unsigned char* packet, std::size_t size, unsigned long line, unsigned long long,
+                const CaptureFacts* capture, std::string_view text) override {
         std::uint32_t from = 0, to = 0;
         if (links_ != nullptr && packet_link(packet, size, from, to)) links_->add(from, to);
-        if (collector_ == nullptr) return;
         const PacketPlace place = place_of(options_, capture);
         LadderPacket p;
         p.bytes = packet;
@@ -93,13 +80,13 @@ public:
         p.dst = place.dst;
         p.direction = place.direction;
         p.line = text;
-        collector_->add(p);
+        collector_.add(p);
     }
 
 private:
     const Options& options_;
+    LadderCollector& collector_;
     SeanceLinks* links_;
-    LadderCollector* collector_;
 };
 
 // Writes `text` to the file `path`, or to standard output for "-"; false
@@ -132,47 +119,19 @@ void report_dropped(const LadderCollector& collector, std::size_t limit, OutputW
 }  // namespace
 
 int run_flow(const Options& options, OutputWriter& out) {
+    // The packets --follow N keeps (files read twice: first for the links),
+    // drawn instead of written.
     const std::uint32_t seance = static_cast<std::uint32_t>(options.flow_seance);
-    SeanceLinks links;
+    Options followed = options;
+    followed.follow = seance;
     LadderCollector collector(options.time);
-    std::vector<std::uint32_t> followed;
-    int status = 0;
-    if (rereadable(options)) {
-        // First the links alone, quietly (the second pass reports what is
-        // wrong with the inputs); then the packets of the seances followed.
-        const int null_fd = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
-        {
-            OutputWriter quiet(null_fd, null_fd);
-            LadderObserver observer(options, &links, nullptr);
-            status = one_pass(options, quiet, &observer);
-        }
-        if (null_fd >= 0) ::close(null_fd);
-        if (status == 2) return one_pass(options, out, nullptr);  // reports the bad filter
-        followed = links.followed(seance);
-        Options second = options;
-        if (!options.seances.empty())
-            followed.erase(std::remove_if(followed.begin(), followed.end(),
-                                          [&](std::uint32_t s) {
-                                              return std::find(options.seances.begin(), options.seances.end(), s) ==
-                                                     options.seances.end();
-                                          }),
-                           followed.end());
-        second.seances.assign(followed.begin(), followed.end());
-        if (!followed.empty()) {
-            LadderObserver observer(options, nullptr, &collector);
-            status = one_pass(second, out, &observer);
-        }
-    } else {
-        // Read once: every packet is kept until the links are known.
-        LadderObserver observer(options, &links, &collector);
-        status = one_pass(options, out, &observer);
-        followed = links.followed(seance);
-    }
+    LadderObserver observer(options, collector, nullptr);
+    int status = one_pass(followed, out, &observer);
     if (status == 2) return status;
     report_dropped(collector, LadderCollector::kDefaultMaxArrows, out);
     if (collector.dropped() != 0) status = 1;
 
-    const Ladder ladder = collector.ladder(seance, followed);
+    const Ladder ladder = collector.ladder(seance, collector.seances());
     if (ladder.arrows.empty()) {
         out.report("paketlog: no packets of seance " + std::to_string(seance) + "\n");
         return 1;
@@ -194,61 +153,50 @@ int run_flow(const Options& options, OutputWriter& out) {
 
 namespace {
 
-// The calls as the page lists them: their JSON rows, as many as it holds.
-class PageCalls : public CallSink {
+// Each packet to the call list, as --calls --json writes it, and to the ladders.
+class PageObserver : public PacketObserver {
 public:
-    explicit PageCalls(bool directed) : directed_(directed) {}
-    void finished(const Call& call) override {
-        if (calls_ >= kPageCalls) {
-            ++left_out_;
-            return;
-        }
-        ++calls_;
-        append_call_json(call, directed_, json_);
+    PageObserver(const Options& rows, const Options& options, LadderCollector& collector, SeanceLinks& links)
+        : calls_(rows), ladders_(options, collector, &links) {}
+
+    void packet(const unsigned char* packet, std::size_t size, unsigned long line, unsigned long long number,
+                const CaptureFacts* capture, std::string_view text) override {
+        ladders_.packet(packet, size, line, number, capture, text);
+        if (capture != nullptr)
+            calls_.add(packet, size, *capture, rows_);
+        else
+            calls_.add(packet, size, number, rows_);
+        take_rows();
+    }
+    void finish() {
+        calls_.finish(rows_);
+        take_rows();
     }
     std::string json() const { return std::string(json_.view()); }
     std::size_t left_out() const { return left_out_; }
+    std::string eviction_report() { return calls_.eviction_report(); }
 
 private:
-    bool directed_;
-    TextBuffer json_;
-    std::size_t calls_ = 0;
-    std::size_t left_out_ = 0;
-};
-
-// Each packet to the call model as well as to the ladders.
-class PageObserver : public PacketObserver {
-public:
-    PageObserver(const Options& options, CallModel& model, SeanceLinks& links, LadderCollector& collector)
-        : options_(options), model_(model), ladders_(options, &links, &collector) {}
-
-    void packet(const unsigned char* packet, std::size_t size, unsigned long line, const CaptureFacts* capture,
-                std::string_view text) override {
-        ladders_.packet(packet, size, line, capture, text);
-        const PacketPlace place = place_of(options_, capture);
-        CallPacket p;
-        p.bytes = packet;
-        p.size = size;
-        if (capture != nullptr) {
-            p.time.seconds = capture->time.seconds;
-            p.time.nanoseconds = capture->time.nanoseconds;
-            p.time.digits = static_cast<unsigned char>(capture->time.digits);
-            p.time.timed = true;
-        } else {
-            p.time.seconds = static_cast<std::int64_t>(++number_);
+    // The rows the list wrote, as many as the page holds.
+    void take_rows() {
+        std::string_view rows = rows_.view();
+        for (std::size_t end; (end = rows.find('\n')) != std::string_view::npos; rows.remove_prefix(end + 1)) {
+            if (kept_ < kPageCalls) {
+                json_.append(rows.substr(0, end + 1));
+                ++kept_;
+            } else {
+                ++left_out_;
+            }
         }
-        p.src = place.src;
-        p.dst = place.dst;
-        if (options_.port >= 0 && capture != nullptr)
-            p.direction = place.direction == ArrowDirection::In ? CallPacket::Direction::In : CallPacket::Direction::Out;
-        model_.add(p);
+        rows_.clear();
     }
 
-private:
-    const Options& options_;
-    CallModel& model_;
+    CallList calls_;
     LadderObserver ladders_;
-    unsigned long number_ = 0;  // of packets without a time
+    TextBuffer rows_;
+    TextBuffer json_;
+    std::size_t kept_ = 0;
+    std::size_t left_out_ = 0;
 };
 
 std::string page_title(const Options& options) {
@@ -262,23 +210,26 @@ std::string page_title(const Options& options) {
 }  // namespace
 
 int run_html(const Options& options, OutputWriter& out) {
-    PageCalls calls(options.port >= 0);
-    CallModel model(CallModel::Settings{}, calls);
-    SeanceLinks links;
+    Options rows = options;  // the call list's rows: --calls --json
+    rows.calls = true;
+    rows.json = true;
     LadderCollector collector(options.time, kPageArrows);
-    PageObserver observer(options, model, links, collector);
+    SeanceLinks links;
+    PageObserver observer(rows, options, collector, links);
     int status = one_pass(options, out, &observer);
     if (status == 2) return status;
-    model.finish();
+    observer.finish();
+    const std::string eviction = observer.eviction_report();
+    if (!eviction.empty()) out.report(eviction);
     report_dropped(collector, kPageArrows, out);
-    if (calls.left_out() != 0)
-        out.report("paketlog: " + std::to_string(calls.left_out()) + " calls past the first " +
+    if (observer.left_out() != 0)
+        out.report("paketlog: " + std::to_string(observer.left_out()) + " calls past the first " +
                    std::to_string(kPageCalls) + " are not in the page\n");
-    if (collector.dropped() != 0 || calls.left_out() != 0) status = 1;
+    if (collector.dropped() != 0 || observer.left_out() != 0) status = 1;
 
     CallsPage page;
     page.title = page_title(options);
-    page.calls_json = calls.json();
+    page.calls_json = observer.json();
     std::unordered_set<std::uint32_t> drawn;
     for (const std::uint32_t seance : collector.seances()) {
         if (drawn.count(seance) != 0) continue;
