@@ -115,8 +115,22 @@ def check(name, browser, tool, capture, port, seances):
     raise SystemExit(f"no check named {name}")
 
 
+def page_rows(page, tool, capture, port):
+    """The calls the page holds against the call list's own JSON rows."""
+    text = open(page, encoding="utf-8").read()
+    start = text.index('<script type="application/json" id="calls-data">') + len('<script type="application/json" id="calls-data">')
+    held = json.loads(text[start:text.index("</script>", start)])
+    rows = [json.loads(l) for l in tool_lines(tool, capture, port, [], "--calls", "--json")]
+    return [] if held == rows else [f"the page holds {len(held)} calls unlike the {len(rows)} rows of --calls --json"]
+
+
 def main():
     name, page, tool, capture, port, seances = sys.argv[1:7]
+    if name == "data":  # no browser needed
+        problems = page_rows(page, tool, capture, port)
+        for p in problems:
+            print(f"{name}: {p}")
+        return 1 if problems else 0
     if not os.path.exists(CHROMIUM):
         if os.environ.get("CI") or os.environ.get("PAKETLOG_REQUIRE_BROWSER"):
             print(f"{CHROMIUM} is missing: CI installs chromium (scripts/deps.sh chromium)")

@@ -16,6 +16,12 @@ paketlog_tool_case(ladder.options.flow_json RC 2 ARGS --flow 1042 --json example
   STDERR_REGEX "^paketlog: --flow draws ladders; it cannot be combined with --json, --raw, -x, --stats or -q\n")
 paketlog_tool_case(ladder.options.html_quiet RC 2 ARGS --html x.html -q examples/sample.hex STDOUT ${expected}/empty.txt
   STDERR_REGEX "^paketlog: --html draws ladders; it cannot be combined with --json, --raw, -x, --stats or -q\n")
+paketlog_tool_case(ladder.options.flow_and_calls RC 2 ARGS --flow 1042 --calls examples/sample.hex
+  STDOUT ${expected}/empty.txt
+  STDERR_REGEX "^paketlog: --flow draws ladders; it cannot be combined with --calls, --csv or --follow")
+paketlog_tool_case(ladder.options.html_and_follow RC 2 ARGS --html x.html --follow 1042 examples/sample.hex
+  STDOUT ${expected}/empty.txt
+  STDERR_REGEX "^paketlog: --html draws ladders; it cannot be combined with --calls, --csv or --follow")
 paketlog_tool_case(ladder.options.flow_past_32_bits RC 2 ARGS --flow 4294967296 examples/sample.hex
   STDOUT ${expected}/empty.txt STDERR_REGEX "^paketlog: --flow wants a seance from 0 to 4294967295, not '4294967296'\n")
 paketlog_tool_case(ladder.options.width_below_20 RC 2 ARGS --flow 1042 --width 19 examples/sample.hex
@@ -28,6 +34,15 @@ paketlog_tool_case(ladder.options.width_past_1000 RC 2 ARGS --flow 1042 --width 
 # CNG_SEANCE to 1043.
 paketlog_tool_case(ladder.flow.hex_followed ARGS --flow 1045 --width 72 examples/sample.hex
   STDOUT ${expected}/ladder.hex.1045.txt)
+# Without --port, the direction is the line's wording: --msg-type 2 (">>")
+# is out, from the peer to the switch (the whole SVG document).
+paketlog_tool_case(ladder.flow.hex_outgoing ARGS --flow 1042 --msg-type 2 --svg - examples/sample.hex
+  STDOUT ${expected}/ladder.hex.outgoing.svg)
+paketlog_tool_case(ladder.flow.hex_incoming ARGS --flow 1042 --svg - examples/sample.hex
+  STDOUT_REGEX "<g class=\"message in\"")
+# --svg - writes the document to standard output.
+paketlog_tool_case(ladder.flow.svg_stdout ARGS --flow 1042 --svg - examples/sample.hex
+  STDOUT_REGEX "^<\\?xml version=\"1.0\" encoding=\"UTF-8\"\\?>\n<svg .*</svg>\n$")
 paketlog_tool_case(ladder.flow.no_such_seance RC 1 ARGS --flow 999 examples/sample.hex STDOUT ${expected}/empty.txt
   STDERR_REGEX "^paketlog: no packets of seance 999\n$")
 
@@ -99,6 +114,11 @@ add_test(NAME tool.ladder.html.write
   COMMAND $<TARGET_FILE:paketlog_cli> --port 7700 --html ${ladder}/calls.html -r ${ladder}/calls.pcap)
 set_tests_properties(tool.ladder.html.write PROPERTIES FIXTURES_REQUIRED tool_ladder_calls
                      FIXTURES_SETUP tool_ladder_html ENVIRONMENT "TZ=UTC")
+# The calls it holds are the call list's own rows (read from the file, no browser).
+add_test(NAME tool.ladder.html.data
+  COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/ladder/check_page.py data ${ladder}/calls.html
+          $<TARGET_FILE:paketlog_cli> ${ladder}/calls.pcap 7700 1006,1007)
+set_tests_properties(tool.ladder.html.data PROPERTIES FIXTURES_REQUIRED "tool_ladder_calls;tool_ladder_html")
 foreach(check rows sort sort_packets filter_number filter_outcome ladder line offline)
   add_test(NAME tool.ladder.html.${check}
     COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/ladder/check_page.py ${check} ${ladder}/calls.html
