@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -511,6 +512,26 @@ TEST_F(SmallModel, HeldCallsStayWithinTheLimit) {
     for (std::uint32_t s = 1; s <= 100; ++s) add(dialnumber(s, "2015", "2001"), s * 0.1);
     EXPECT_EQ(model.held(), 3u);
     EXPECT_EQ(model.evicted(), 97u);
+}
+
+TEST_F(SmallModel, RandomPacketsOfListedTypesStayWithinTheLimits) {
+    std::mt19937 random(7);
+    const unsigned char types[] = {128, 129, 130, 132, 136, 138, 140, 141, 144, 145};
+    for (int n = 0; n < 20000; ++n) {
+        Bytes p(random() % 200, 0);
+        for (unsigned char& b : p) b = static_cast<unsigned char>(random());
+        if (p.size() > 2) p[2] = types[random() % sizeof types];
+        if (p.size() > 9) p[7] = p[8] = p[9] = 0;  // seances 0 to 255: calls meet again
+        add(p, n * 0.01);
+        ASSERT_LE(model.held(), 3u);
+    }
+    model.finish();
+    for (const Call& call : sink.calls) {
+        EXPECT_LE(call.events.size(), CallLimits::kEvents);
+        EXPECT_LE(call.rtp.size(), CallLimits::kRtp);
+        EXPECT_LE(call.continues.size(), CallLimits::kLinks);
+        EXPECT_LE(call.continued_from.size(), CallLimits::kLinks);
+    }
 }
 
 }  // namespace
