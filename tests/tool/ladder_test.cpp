@@ -6,9 +6,11 @@
 #include <vector>
 
 #include "ladder/ladder.h"
+#include "ladder/ladder_html.h"
 #include "ladder/ladder_svg.h"
 #include "ladder/ladder_text.h"
 #include "ladder/text_columns.h"
+#include "run/terminal_width.h"
 
 using namespace paketlog::tool;
 
@@ -192,3 +194,62 @@ TEST(LadderSvg, HeadPointsAtReceiver) {
     EXPECT_NE(svg.find("<polygon points=\"410,50 402,46 402,54\"/>"), std::string::npos) << svg;
     EXPECT_NE(svg.find("<polygon points=\"218,74 226,70 226,78\"/>"), std::string::npos) << svg;
 }
+
+TEST(JsonInScript, MarkupCharactersAsEscapes) {
+    EXPECT_EQ(json_in_script("{\"name\":\"</script>&\"}"), "{\"name\":\"\\u003c/script\\u003e\\u0026\"}");
+}
+
+namespace {
+
+// A page whose call and ladder carry a name that tries to end the script.
+CallsPage hostile_page() {
+    CallsPage page;
+    page.title = "calls of <b>x</b>.pcap";
+    page.calls_json = "{\"seance\":1042,\"calling\":\"</script><script>alert(1)</script>\"}\n{\"seance\":1043}\n";
+    Ladder ladder = two_endpoints();
+    ladder.endpoints[1].name = "</template><script>alert(2)</script>";
+    page.ladders.push_back({{1042, 1043}, ladder});
+    return page;
+}
+
+}  // namespace
+
+TEST(CallsPageHtml, PacketTextEndsNoElement) {
+    // The page's own two scripts and one template, and no more.
+    const std::string html = calls_page_html(hostile_page());
+    EXPECT_EQ(count(html, "</script>"), 2u);
+    EXPECT_EQ(count(html, "</template>"), 1u);
+}
+
+TEST(CallsPageHtml, CallsBecomeOneJsonArray) {
+    const std::string html = calls_page_html(hostile_page());
+    EXPECT_NE(html.find("\">[{\"seance\":1042,"), std::string::npos);
+    EXPECT_NE(html.find("},\n{\"seance\":1043}]</script>"), std::string::npos);
+}
+
+TEST(CallsPageHtml, LadderFoundByEachOfItsSeances) {
+    EXPECT_NE(calls_page_html(hostile_page()).find("<template data-seances=\"1042 1043\"><svg "), std::string::npos);
+}
+
+TEST(CallsPageHtml, TitleEscaped) {
+    EXPECT_NE(calls_page_html(hostile_page()).find("<title>calls of &lt;b&gt;x&lt;/b&gt;.pcap</title>"), std::string::npos);
+}
+
+TEST(CallsPageHtml, LoadsNothingFromElsewhere) {
+    const std::string html = calls_page_html(hostile_page());
+    EXPECT_NE(html.find("content=\"default-src 'none';"), std::string::npos);
+    EXPECT_EQ(html.find(" src="), std::string::npos);
+    EXPECT_EQ(count(html, "href="), 1u);  // the empty icon, a data: address
+    EXPECT_NE(html.find("href=\"data:,\""), std::string::npos);
+}
+
+// fd -1: no terminal to ask.
+TEST(TerminalWidth, GivenWidthWins) { EXPECT_EQ(terminal_width(100, "72", -1), 100u); }
+
+TEST(TerminalWidth, ColumnsVariableWithoutWidth) { EXPECT_EQ(terminal_width(0, "72", -1), 72u); }
+
+TEST(TerminalWidth, ColumnsNotANumberPassedOver) { EXPECT_EQ(terminal_width(0, "72x", -1), kDefaultWidth); }
+
+TEST(TerminalWidth, ColumnsPast1000PassedOver) { EXPECT_EQ(terminal_width(0, "1001", -1), kDefaultWidth); }
+
+TEST(TerminalWidth, NothingToAskGivesDefault) { EXPECT_EQ(terminal_width(0, nullptr, -1), kDefaultWidth); }
