@@ -2,6 +2,7 @@
 #ifndef PAKETLOG_TOOLS_DECODE_OPTIONS_H
 #define PAKETLOG_TOOLS_DECODE_OPTIONS_H
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,9 @@ struct Options {
     bool quiet = false;  // -q: the summary alone
     bool raw = false;
     bool json = false;
+    bool calls = false;             // --calls: the call list instead of packet lines
+    bool csv = false;               // --csv: the call list as CSV
+    std::int64_t follow = -1;       // --follow N: the seance followed; -1: none
     bool help = false;
     bool version = false;
     std::vector<std::string> files;  // empty: standard input

@@ -9,9 +9,11 @@
 #include <string_view>
 #include <vector>
 
+#include "calls/follow.h"
 #include "capture/capture_batches.h"
 #include "decode/options.h"
 #include "hex/hex_trace.h"
+#include "output/call_list.h"
 #include "output/packet_writer.h"
 #include "output/summary.h"
 #include "parallel/output_writer.h"
@@ -29,8 +31,9 @@ public:
     // Decodes every input; returns the exit status.
     int run();
 
-    // The threads that decode: -j, but one with -c, --stats and -i, which
-    // count, sum up or write packet by packet in input order.
+    // The threads that decode: -j, but one with -c, --stats, -i, --calls and
+    // --follow, which count, sum up, write or follow packet by packet in
+    // input order.
     unsigned jobs() const { return jobs_; }
 
 private:
@@ -49,6 +52,14 @@ private:
     }
     bool count_shown(const unsigned char* packet, std::size_t size, const CaptureTime* time);
     void report_now(const std::string& where, const std::string& what);
+    // --follow: the seances followed, from a first pass over the files when
+    // they can be read twice.
+    void find_followed();
+    // Whether a packet the filters keep is one of the followed seances'
+    // (always, without --follow; with --calls, the calls are chosen instead).
+    bool followed(const unsigned char* packet, std::size_t size);
+    // --calls: the packet to the call list instead of its line.
+    void add_call(const unsigned char* packet, std::size_t size, const CaptureFacts* facts, TextBuffer& out);
 
     void run_file(const std::string& path);
     void run_hex(const std::string& path, const std::string& name);
@@ -72,6 +83,12 @@ private:
     std::atomic<bool> stop_{false};  // -c reached, or the output failed: read no more
     bool skipped_ = false;
     bool live_failed_ = false;
+    std::unique_ptr<CallList> calls_;       // --calls
+    std::unique_ptr<FollowedSeances> follow_;  // --follow
+    bool follow_learns_ = false;  // one pass: each link is followed from when it is seen
+    bool links_pass_ = false;     // the first of two passes: links only, nothing written
+    SeanceLinks links_;
+    unsigned long long packets_read_ = 0;  // hex traces and packet files: the number of the packet read
 };
 
 }  // namespace tool
