@@ -23,6 +23,7 @@
 #include "param_fields.h"
 #include "port_claim.h"
 #include "shown_text.h"
+#include "stats_calls.h"
 #include "stats_types.h"
 #include "type_fields.h"
 #include "wire/packet_types.h"
@@ -84,6 +85,10 @@ void dissect_packet(tvbuff_t* tvb, packet_info* pinfo, proto_item* top, proto_tr
     tap->incoming = incoming;
     tap->has_type = length > kTypeAt;
     tap->type = tap->has_type ? packet[kTypeAt] : 0;
+    copy_address_wmem(pinfo->pool, &tap->src, &pinfo->src);
+    copy_address_wmem(pinfo->pool, &tap->dst, &pinfo->dst);
+    tap->src_port = pinfo->srcport;
+    tap->dst_port = pinfo->destport;
     tap_queue_packet(packet_tap, pinfo, tap);
 
     if (length <= kTypeAt) {
@@ -152,6 +157,7 @@ void proto_register_paketlog(void) {
     paketlog_handle = register_dissector("paketlog", dissect_paketlog, proto_paketlog);
     packet_tap = register_tap(kTapName);
     register_type_statistics();
+    register_call_statistics();
 }
 
 void proto_reg_handoff_paketlog(void) {

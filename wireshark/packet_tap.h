@@ -16,6 +16,8 @@ struct PacketTap {
     bool incoming;                // from the signalling port
     bool has_type;                // long enough for its type byte
     guint8 type;
+    address src, dst;             // the datagram's addresses and ports, in the packet's pool
+    guint32 src_port, dst_port;
 };
 
 }  // namespace ws
