@@ -14,6 +14,9 @@
 #    a filter on each kind of field keeps exactly the right frames; tshark -G
 #    fields lists each field once (tests/wireshark/check_fields.py);
 #  - -z paketlog,types counts the command's packets by type and direction;
+#  - -z paketlog,calls,json prints what `paketlog --port 7700 --calls --json`
+#    prints, on scapy's call scenarios (tests/tool/scapy/make_calls.py) and
+#    on the corpus, mixed and ports captures; -z paketlog,calls a row a call;
 #  - every datagram of the port is ours, with peers on ports 53, 123 and 1;
 #    an empty datagram is marked, an IPv6 jumbogram refused as the command
 #    refuses it;
@@ -167,6 +170,23 @@ check filters "$caps/corpus.pcap" "$work/corpus.json"
 check unique
 check types "$caps/corpus.pcap" "$work/corpus.json"
 check types "$caps/mixed.pcap" "$work/mixed.json"
+
+# The call list, from the command's call model.
+/usr/bin/python3 tests/tool/scapy/make_calls.py "$work" >/dev/null
+cp "$work/calls.pcap" "$caps/"
+chmod a+r "$caps/calls.pcap"
+for file in calls corpus mixed ports; do
+  status=0
+  "$tool" -r "$caps/$file.pcap" --port 7700 --calls --json >"$work/expected" 2>/dev/null || status=$?
+  [ "$status" -le 1 ] || fail "paketlog -r $file.pcap --calls --json ended with status $status"
+  ws -r "$caps/$file.pcap" -q -z paketlog,calls,json >"$work/got"
+  [ -s "$work/expected" ] && diff -u "$work/expected" "$work/got" >"$work/diff" ||
+    { head -20 "$work/diff" >&2; fail "$file.pcap: -z paketlog,calls,json differs from paketlog --calls --json"; }
+  echo "$file.pcap: -z paketlog,calls,json lists the command's $(wc -l <"$work/got") calls"
+done
+ws -r "$caps/calls.pcap" -q -z paketlog,calls >"$work/got"
+[ "$(grep -cE '^ +[0-9]+ 20[0-9-]+T' "$work/got")" = "$(wc -l <"$work/expected")" ] ||
+  { cat "$work/got" >&2; fail "calls.pcap: -z paketlog,calls does not show a row per call"; }
 
 # Peers on ports 53, 123 and 1: every datagram of the port is ours, with the
 # command's line, or marked empty where the command reports an empty packet.
