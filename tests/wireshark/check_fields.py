@@ -6,6 +6,8 @@ against the packet records as this file restates them (scripts/ci/75-wireshark.s
     check_fields.py filters TSHARK CAPTURE JSON   a filter on each kind of field keeps the right frames
     check_fields.py unique  TSHARK                tshark -G fields: each field once, every one listed
     check_fields.py types   TSHARK CAPTURE JSON   -z paketlog,types counts as the command's packets
+    check_fields.py readme  TSHARK README CAPTURE...  the README names every field; each of its
+                                                  example filters keeps a frame of a capture
 
 TSHARK runs tshark with the plugin; JSON is `paketlog -r CAPTURE --port 7700
 --json -x`, one object per packet, which gives each frame's bytes and line.
@@ -437,9 +439,35 @@ def check_types(tshark, capture, json_path):
         print(f"{capture}: -z paketlog,types counts {sum(map(sum, got.values()))} packets as the command does")
 
 
+def check_readme(tshark, readme, *captures):
+    text = open(readme, encoding="utf-8").read()
+    for field in EXPECTED_FIELDS + EXPECTED_EXPERTS:
+        if f"`{field}`" not in text:
+            failures.append(f"{readme} does not name {field}")
+    filters = []
+    for line in text.splitlines():
+        cells = [c.strip() for c in line.strip().strip("|").split("|")]
+        if line.startswith("| `") and len(cells) == 4:
+            filters += re.findall(r"`([^`]+)`", cells[3])
+    for display_filter in filters:
+        kept = 0
+        for capture in captures:
+            done = subprocess.run([tshark, "-r", capture, "-Y", display_filter], stdout=subprocess.PIPE,
+                                  stderr=subprocess.PIPE)
+            if done.returncode != 0:
+                failures.append(f"{readme}: '{display_filter}' is no filter: {done.stderr.decode().strip()}")
+                break
+            kept += len(done.stdout.splitlines())
+        if kept == 0:
+            failures.append(f"{readme}: '{display_filter}' keeps no frame of {captures}")
+    print(f"{readme}: names every field; its {len(filters)} example filters each keep frames")
+
+
 def main():
     mode, args = sys.argv[1], sys.argv[2:]
-    {"values": check_values, "filters": check_filters, "unique": check_unique, "types": check_types}[mode](*args)
+    checks = {"values": check_values, "filters": check_filters, "unique": check_unique, "types": check_types,
+              "readme": check_readme}
+    checks[mode](*args)
     if failures:
         print("\n".join(failures[:40]), file=sys.stderr)
         sys.exit(1)

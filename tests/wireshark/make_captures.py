@@ -132,14 +132,14 @@ PEER_PORTS = [53, 123, 1, 40000]
 
 
 def port_frames(packets):
-    """Each packet between port 7700 and a peer port, in turn both ways, every
-    other one over IPv6; then an empty datagram each way."""
+    """Each packet between port 7700 and a peer port, both ways on each port in
+    turn, eight over IPv4 then eight over IPv6; then an empty datagram each way."""
     frames = []
     for n, packet in enumerate(packets + [b"", b""]):
-        peer = PEER_PORTS[n % len(PEER_PORTS)]
+        peer = PEER_PORTS[n // 2 % len(PEER_PORTS)]
         incoming = n % 2 == 1
         sport, dport = (PORT, peer) if incoming else (peer, PORT)
-        if (n // 2) % 2 == 0:
+        if n // 8 % 2 == 0:
             ip = IP(src=SWITCH, dst=PEER) if incoming else IP(src=PEER, dst=SWITCH)
         else:
             ip = IPv6(src=SWITCH6, dst=PEER6) if incoming else IPv6(src=PEER6, dst=SWITCH6)
