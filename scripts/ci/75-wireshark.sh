@@ -168,9 +168,15 @@ for file in corpus sample mixed; do
 done
 check filters "$caps/corpus.pcap" "$work/corpus.json"
 check unique
-check readme wireshark/README.md "$caps/sample.pcap" "$caps/corpus.pcap"
+mergecap -w "$work/readme.pcap" "$caps/sample.pcap" "$caps/corpus.pcap"
+chmod a+r "$work/readme.pcap"
+check readme wireshark/README.md "$work/readme.pcap"
 check types "$caps/corpus.pcap" "$work/corpus.json"
 check types "$caps/mixed.pcap" "$work/mixed.json"
+# The same counts as the statistics tree of Wireshark's menu.
+ws -r "$caps/corpus.pcap" -q -z paketlog_types,tree >"$work/got"
+grep -qE "^Packet types +$(wc -l <"$work/corpus.json") " "$work/got" ||
+  { cat "$work/got" >&2; fail "corpus.pcap: the statistics tree paketlog_types does not count every packet"; }
 
 # The call list, from the command's call model.
 /usr/bin/python3 tests/tool/scapy/make_calls.py "$work" >/dev/null
@@ -198,16 +204,16 @@ compare "$caps/ports.pcap" 7700
   fail "ports.pcap: a datagram of port 7700 went to another protocol"
 [ -n "$(ws -r "$caps/ports.pcap" -o paketlog.claim_port:FALSE -Y 'udp.port == 7700 && dns')" ] ||
   fail "ports.pcap: with paketlog.claim_port off, DNS no longer takes port 53's datagrams: the check proves nothing"
-"$tool" -r "$caps/ports.pcap" --port 7700 2>&1 >/dev/null | sed -n 's/.*: frame \([0-9]*\): empty packet$/\1/p' \
-  >"$work/expected" || true
+"$tool" -r "$caps/ports.pcap" --port 7700 >/dev/null 2>"$work/reports" || true
+sed -n 's/.*: frame \([0-9]*\): empty packet$/\1/p' "$work/reports" >"$work/expected"
 ws -r "$caps/ports.pcap" -Y paketlog.empty -T fields -e frame.number >"$work/got"
 [ -s "$work/expected" ] && diff -u "$work/expected" "$work/got" ||
   fail "ports.pcap: paketlog.empty does not mark the frames the command reports as empty packets"
 echo "ports.pcap: every datagram of port 7700 ours; $(wc -l <"$work/got") empty ones marked"
 
 # An IPv6 jumbogram: refused with the command's words, no line decoded.
-"$tool" -r "$caps/jumbo.pcap" --port 7700 2>&1 >/dev/null | grep -q "frame 1: packet longer than 65535 bytes" ||
-  fail "jumbo.pcap: the command does not refuse the jumbogram"
+"$tool" -r "$caps/jumbo.pcap" --port 7700 >"$work/got" 2>&1 || true
+grep -q "frame 1: packet longer than 65535 bytes" "$work/got" || fail "jumbo.pcap: the command does not refuse the jumbogram"
 [ "$(ws -r "$caps/jumbo.pcap" -Y paketlog.too_long -T fields -e frame.number)" = 1 ] ||
   fail "jumbo.pcap: the jumbogram is not marked paketlog.too_long"
 [ -z "$(ws -r "$caps/jumbo.pcap" -Y paketlog.line)" ] || fail "jumbo.pcap: a line decoded from a jumbogram"
