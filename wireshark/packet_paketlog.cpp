@@ -136,8 +136,8 @@ int dissect_paketlog(tvbuff_t* tvb, packet_info* pinfo, proto_tree* tree, void*)
         expert_add_info(pinfo, top, &ei.empty);
         return 1;  // not 0, which would hand the datagram on as not this protocol's
     }
-    if (captured == 0) {
-        col_set_str(pinfo->cinfo, COL_INFO, "Packet not captured");
+    if (captured == 0) {  // the capture cut the datagram before its first byte
+        col_add_fstr(pinfo->cinfo, COL_INFO, "Truncated packet: 0 of %u bytes", wire::kTypeNeed);
         return 1;
     }
     dissect_packet(tvb, pinfo, top, packet_tree, captured);

@@ -32,7 +32,11 @@ void reset_counts(void* data) { std::memset(data, 0, sizeof(TypeCounts)); }
 tap_packet_status count_packet(void* data, packet_info*, epan_dissect_t*, const void* tap, tap_flags_t) {
     auto* counts = static_cast<TypeCounts*>(data);
     const auto* p = static_cast<const PacketTap*>(tap);
-    ++(p->incoming ? counts->in : counts->out)[row_of(*p)];
+    const unsigned row = row_of(*p);
+    if (p->incoming)
+        ++counts->in[row];
+    else
+        ++counts->out[row];
     return TAP_PACKET_REDRAW;
 }
 

@@ -15,6 +15,7 @@ Each check prints what it compared, and on a mismatch the frame, the field
 and both values, and ends with status 1.
 """
 import json
+import os
 import re
 import subprocess
 import sys
@@ -295,7 +296,7 @@ def check_values(tshark, capture, json_path):
         check.type_fields(packet_type)
         check.params(packet_type)
         checked += 1
-    print(f"{capture}: the fields of {checked} packets equal their records and the command's lines")
+    print(f"{os.path.basename(capture)}: the fields of {checked} packets equal their records and the command's lines")
 
 
 def extract(packets):
@@ -375,7 +376,7 @@ def check_filters(tshark, capture, json_path):
         if got != expected:
             failures.append(f"{capture}: '{display_filter}' keeps frames {got}, expected {expected}")
         else:
-            print(f"{capture}: '{display_filter}' keeps exactly its {len(got)} frames")
+            print(f"{os.path.basename(capture)}: '{display_filter}' keeps exactly its {len(got)} frames")
 
 
 # Every field the plugin must have, by abbreviation.
@@ -436,7 +437,7 @@ def check_types(tshark, capture, json_path):
         failures.append(f"-z paketlog,types on {capture} counts {sorted(got.items(), key=str)}, "
                         f"the command's packets {sorted(expected.items(), key=str)}\n{output}")
     else:
-        print(f"{capture}: -z paketlog,types counts {sum(map(sum, got.values()))} packets as the command does")
+        print(f"{os.path.basename(capture)}: -z paketlog,types counts {sum(map(sum, got.values()))} packets as the command does")
 
 
 def check_readme(tshark, readme, *captures):
