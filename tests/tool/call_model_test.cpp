@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -434,6 +435,23 @@ TEST_F(Model, LatePacketOfACallHandedOnIsNoNewCall) {
     EXPECT_EQ(model.late(), 1u);
 }
 
+TEST_F(Model, NextCallStartsEmptyAfterOneHandedOn) {
+    add(dialnumber(1001, "2015", "2001", {{160, text("A")}}), at(0), "10.0.0.1.40000", "10.0.0.2.7700");
+    add(rtp_data(1001, "10.1.1.5", 40000), 0.1);
+    add(control(1001, 131, {0, 0, 0, 16}), 0.2);
+    add(control(1002, 34), 5);  // hands 1001 on; its record's room may serve 1002
+    model.finish();
+    ASSERT_EQ(sink.calls.size(), 2u);
+    const Call& next = sink.calls[1];
+    EXPECT_EQ(next.packets, 1u);
+    EXPECT_TRUE(next.names.empty());
+    EXPECT_TRUE(next.rtp.empty());
+    EXPECT_TRUE(next.endpoints.empty());
+    EXPECT_EQ(next.called, "");
+    EXPECT_FALSE(next.released);
+    EXPECT_EQ(next.events.size(), 1u);
+}
+
 TEST_F(Model, FinishHandsOnOpenCalls) {
     add(dialnumber(1005, "2015", "2001"));
     model.finish();
@@ -494,6 +512,26 @@ TEST_F(SmallModel, HeldCallsStayWithinTheLimit) {
     for (std::uint32_t s = 1; s <= 100; ++s) add(dialnumber(s, "2015", "2001"), s * 0.1);
     EXPECT_EQ(model.held(), 3u);
     EXPECT_EQ(model.evicted(), 97u);
+}
+
+TEST_F(SmallModel, RandomPacketsOfListedTypesStayWithinTheLimits) {
+    std::mt19937 random(7);
+    const unsigned char types[] = {128, 129, 130, 132, 136, 138, 140, 141, 144, 145};
+    for (int n = 0; n < 20000; ++n) {
+        Bytes p(random() % 200, 0);
+        for (unsigned char& b : p) b = static_cast<unsigned char>(random());
+        if (p.size() > 2) p[2] = types[random() % sizeof types];
+        if (p.size() > 9) p[7] = p[8] = p[9] = 0;  // seances 0 to 255: calls meet again
+        add(p, n * 0.01);
+        ASSERT_LE(model.held(), 3u);
+    }
+    model.finish();
+    for (const Call& call : sink.calls) {
+        EXPECT_LE(call.events.size(), CallLimits::kEvents);
+        EXPECT_LE(call.rtp.size(), CallLimits::kRtp);
+        EXPECT_LE(call.continues.size(), CallLimits::kLinks);
+        EXPECT_LE(call.continued_from.size(), CallLimits::kLinks);
+    }
 }
 
 }  // namespace

@@ -38,7 +38,10 @@ bool call_seance(const unsigned char* packet, std::size_t size, std::uint32_t& s
 
 CallModel::CallModel(const Settings& settings, CallSink& sink)
     : settings_(settings), sink_(sink), ws_(std::make_unique<Workspace>()),
-      finished_ring_(settings.max_open), pending_ring_(settings.max_open) {}
+      finished_ring_(settings.max_open), pending_ring_(settings.max_open) {
+    held_.reserve(std::min<std::size_t>(settings.max_open, 4096));
+    finished_.reserve(settings.max_open);
+}
 
 CallModel::~CallModel() = default;
 
@@ -63,7 +66,13 @@ void CallModel::finish() {
 }
 
 CallModel::Held& CallModel::start(std::uint32_t seance, const CallTime& time) {
-    order_.emplace_back();
+    if (spare_.empty()) {
+        order_.emplace_back();
+    } else {  // a record handed on before, its room kept
+        order_.splice(order_.end(), spare_, spare_.begin());
+        order_.back().call.clear();
+        order_.back().waiting = false;
+    }
     const Order::iterator it = std::prev(order_.end());
     held_.emplace(seance, it);
     ++open_;
@@ -118,11 +127,14 @@ void CallModel::update(Held& held, const CallPacket& packet) {
     case PKT_RTP_DATA:
         if (size >= offsetof(wire::RtpData, rtp) + sizeof(RTP_EXCH::sRTPExchParam) && call.rtp.size() < CallLimits::kRtp) {
             const auto* rtp = reinterpret_cast<const RTP_EXCH::sRTPExchParam*>(p + offsetof(wire::RtpData, rtp));
-            std::string text = utf8_.convert(std::string_view(rtp->address, detail::field_strlen(rtp->address, sizeof rtp->address)));
-            char port[8];
-            text += ':';
-            text.append(port, static_cast<std::size_t>(put_decimal(port, detail::load_le16(&rtp->port)) - port));
-            add_once(call.rtp, text, CallLimits::kRtp);
+            scratch_.clear();
+            utf8_.append(std::string_view(rtp->address, detail::field_strlen(rtp->address, sizeof rtp->address)),
+                         scratch_);
+            char* const port = scratch_.room(8);
+            *port = ':';
+            scratch_.commit(static_cast<std::size_t>(put_decimal(port + 1, detail::load_le16(&rtp->port)) - port));
+            if (std::find(call.rtp.begin(), call.rtp.end(), scratch_.view()) == call.rtp.end())
+                call.rtp.emplace_back(scratch_.view());
         }
         break;
     default: break;
@@ -173,13 +185,12 @@ void CallModel::take_names(Call& call, const unsigned char* p, std::size_t size)
         if (std::find(std::begin(kNameParams), std::end(kNameParams), type) == std::end(kNameParams)) continue;
         const char* value = reinterpret_cast<const char*>(param + sizeof(_PD_ADD_PARAM_HEADER));
         const std::size_t length = std::min<std::size_t>(detail::load_le16(param + 2), CallLimits::kText);
-        const std::string text = utf8_.convert(std::string_view(value, detail::field_strlen(value, length)));
+        scratch_.clear();
+        utf8_.append(std::string_view(value, detail::field_strlen(value, length)), scratch_);
         const char* name = get_name_add_param(type);
         auto it = std::find_if(call.names.begin(), call.names.end(), [&](const auto& n) { return n.first == name; });
-        if (it != call.names.end())
-            it->second = text;
-        else
-            call.names.emplace_back(name, text);
+        if (it == call.names.end()) it = call.names.emplace(call.names.end(), name, std::string());
+        it->second.assign(scratch_.data(), scratch_.size());
     }
 }
 
@@ -212,7 +223,10 @@ void CallModel::hand_on(Order::iterator it) {
     sink_.finished(call);
     remember_finished(call.seance);
     held_.erase(call.seance);
-    order_.erase(it);
+    if (spare_.size() < kSpares)
+        spare_.splice(spare_.end(), order_, it);
+    else
+        order_.erase(it);
 }
 
 // Files: the calls at the head of the order that are released and past their linger.

@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "calls/call_record.h"
+#include "text/text_buffer.h"
 #include "text/text_utf8.h"
 
 namespace paketlog {
@@ -109,6 +110,11 @@ private:
     std::unique_ptr<Workspace> ws_;
     Cp1251ToUtf8 utf8_;
     Order order_;  // held calls in order of first packet
+    // Records handed on, kept with their room for the next calls: most
+    // calls then allocate nothing. At most kSpares.
+    static constexpr std::size_t kSpares = 256;
+    Order spare_;
+    TextBuffer scratch_;  // a text converted to UTF-8
     std::unordered_map<std::uint32_t, Order::iterator> held_;
     std::list<Order::iterator> released_;  // released calls waiting behind an open one, in release order
     std::size_t open_ = 0;

@@ -3,6 +3,25 @@
 namespace paketlog {
 namespace tool {
 
+void Call::clear() {
+    seance = 0;
+    first = last = answer = release = CallTime();
+    packets = in = out = 0;
+    endpoints.clear();
+    called.clear();
+    calling.clear();
+    digits.clear();
+    names.clear();
+    events.clear();
+    events_omitted = 0;
+    answered = busy = rejected = released = evicted = false;
+    cause = CallCause();
+    continues.clear();
+    continued_from.clear();
+    rtp.clear();
+    holds = ptt = 0;
+}
+
 const char* Call::outcome() const {
     if (rejected) return "rejected";
     if (busy) return "busy";

@@ -65,6 +65,8 @@ struct Call {
     std::uint32_t holds = 0, ptt = 0;
     bool evicted = false;  // closed while open: too many calls were open at once
 
+    // Empties the record for another call, keeping the room of its lists and texts.
+    void clear();
     // "rejected", else "busy", else "answered", else "unanswered".
     const char* outcome() const;
     // Nanoseconds from the first packet to the answer, from the answer to the

@@ -271,7 +271,7 @@ void append_call_csv(const Call& c, bool directed, TextBuffer& out) {
 namespace {
 // Column widths of the table.
 constexpr std::size_t kSeanceWidth = 10, kDurationWidth = 12, kNumberWidth = 16, kOutcomeWidth = 10,
-                      kCauseWidth = 7, kPacketsWidth = 7;
+                      kCauseWidth = 7;
 }  // namespace
 
 void CallTable::header(TextBuffer& out) const {
