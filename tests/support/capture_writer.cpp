@@ -40,7 +40,8 @@ const unsigned char kIPv6Dst[16] = {0x20, 0x01, 0x0d, 0xb8, 0, 0, 0, 0, 0, 0, 0,
 const unsigned char kMacSrc[6] = {0x02, 0, 0, 0, 0, 0x0a};
 const unsigned char kMacDst[6] = {0x02, 0, 0, 0, 0, 0x14};
 
-// The UDP header, with its checksum, and the payload.
+}  // namespace
+
 Bytes udp_datagram(const UdpFlow& flow, const Bytes& payload) {
     const std::size_t udp_length = 8 + payload.size();
     Bytes udp;
@@ -61,6 +62,8 @@ Bytes udp_datagram(const UdpFlow& flow, const Bytes& payload) {
     set16be(udp, 6, checksum);
     return udp;
 }
+
+namespace {
 
 // The IP header for `carried` bytes of the UDP datagram; `piece_at` is where
 // they begin in it when the datagram is fragmented (negative: it is not).
@@ -84,9 +87,10 @@ Bytes ip_header(const UdpFlow& flow, std::size_t carried, long piece_at, bool mo
         }
         return ip;
     }
-    ip.push_back(0x45);
+    const std::size_t header = 20 + flow.ip_options / 4 * 4;
+    ip.push_back(static_cast<unsigned char>(0x40 | header / 4));
     ip.push_back(0);
-    put16be(ip, static_cast<unsigned>(20 + carried));
+    put16be(ip, static_cast<unsigned>(header + carried));
     put16be(ip, flow.id & 0xFFFF);
     put16be(ip, fragmented ? (more ? 0x2000u : 0u) | offset / 8 : 0x4000u);  // or: don't fragment
     ip.push_back(64);  // time to live
@@ -94,6 +98,7 @@ Bytes ip_header(const UdpFlow& flow, std::size_t carried, long piece_at, bool mo
     put16be(ip, 0);
     ip.insert(ip.end(), kIPv4Src, kIPv4Src + 4);
     ip.insert(ip.end(), kIPv4Dst, kIPv4Dst + 4);
+    ip.resize(header, 1);  // no-op options
     set16be(ip, 10, fold(sum_words(ip.data(), ip.size(), 0)));
     return ip;
 }
@@ -105,7 +110,7 @@ Bytes link_header(LinkLayer link, const UdpFlow& flow) {
     case LinkLayer::Ethernet:
         frame.insert(frame.end(), kMacDst, kMacDst + 6);
         frame.insert(frame.end(), kMacSrc, kMacSrc + 6);
-        if (flow.vlan != 0) {
+        for (std::size_t tag = 0; flow.vlan != 0 && tag < flow.vlan_tags; ++tag) {
             put16be(frame, 0x8100);
             put16be(frame, flow.vlan);
         }
@@ -150,6 +155,15 @@ std::vector<Bytes> udp_frames(LinkLayer link, const UdpFlow& flow, const Bytes& 
         frames.push_back(std::move(frame));
     }
     return frames;
+}
+
+Bytes ip_piece(LinkLayer link, const UdpFlow& flow, std::size_t offset, bool more, const Bytes& bytes) {
+    Bytes frame = link_header(link, flow);
+    const Bytes ip = ip_header(flow, bytes.size(), static_cast<long>(offset), more);
+    frame.insert(frame.end(), ip.begin(), ip.end());
+    frame.insert(frame.end(), bytes.begin(), bytes.end());
+    if (link == LinkLayer::Ethernet && frame.size() < 60) frame.resize(60, 0);
+    return frame;
 }
 
 Bytes pcap_file(int link_type, const std::vector<CapturedFrame>& frames) {

@@ -19,6 +19,8 @@ struct UdpFlow {
     unsigned short src_port = 40000;
     unsigned short dst_port = 7700;
     unsigned short vlan = 0;  // Ethernet only: an 802.1Q tag when not 0
+    std::size_t vlan_tags = 1;  // how many times that tag is given
+    std::size_t ip_options = 0;  // IPv4 only: bytes of no-op options (a multiple of 4, at most 40)
     std::size_t fragment = 0;  // when not 0, IP pieces of at most this many bytes (a multiple of 8)
     unsigned id = 0x1234;      // the IP identification of a fragmented datagram
 };
@@ -32,6 +34,12 @@ inline Bytes udp_frame(LinkLayer link, UdpFlow flow, const Bytes& payload) {
     flow.fragment = 0;
     return udp_frames(link, flow, payload).front();
 }
+
+// The UDP header (with its checksum) and the payload, as the flow sends them.
+Bytes udp_datagram(const UdpFlow& flow, const Bytes& payload);
+// One frame carrying `bytes` as the IP piece at `offset` of the flow's
+// datagram `flow.id`, whatever they are: pieces no sender makes, for tests.
+Bytes ip_piece(LinkLayer link, const UdpFlow& flow, std::size_t offset, bool more, const Bytes& bytes);
 
 struct CapturedFrame {
     long long seconds = 0;
