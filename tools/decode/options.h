@@ -3,6 +3,7 @@
 #define PAKETLOG_TOOLS_DECODE_OPTIONS_H
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,10 @@ struct SwitchAddress {
 // The most decoding threads -j takes.
 constexpr long long kMaxJobs = 64;
 
+// The columns --width takes.
+constexpr long long kMinWidth = 20;
+constexpr long long kMaxWidth = 1000;
+
 struct Options {
     InputFormat input = InputFormat::Auto;
     bool testcall = false;
@@ -47,6 +52,9 @@ struct Options {
     unsigned char skip_type = 0;
     int port = kSignallingPort;  // -1: every UDP port (--port any); ignored by hex traces unless given
     bool port_given = false;
+    // Whether --port (or its default) tells the calls' directions: given, or
+    // the input is known to be captures (-r, --pcap, -i); hex traces have no ports.
+    bool port_directs_calls() const { return port >= 0 && (port_given || input == InputFormat::Pcap || !interface.empty()); }
     std::vector<SwitchAddress> switches;  // --switch: a datagram from one is incoming, to one outgoing
     std::vector<std::string> types;      // --type: codes or names, resolved by PacketFilter
     std::vector<unsigned long> seances;  // --seance
@@ -65,6 +73,16 @@ struct Options {
     bool quiet = false;  // -q: the summary alone
     bool raw = false;
     bool json = false;
+    // Ladders.
+    bool flow = false;              // --flow: draw the ladder of flow_seance
+    unsigned long flow_seance = 0;
+    bool ascii = false;             // --ascii: the ladder in plain ASCII
+    unsigned width = 0;             // --width: the terminal's columns; 0: ask the terminal
+    std::string svg;                // --svg FILE: the ladder as SVG there; "": none
+    std::string html;               // --html FILE: the call list page there; "": none
+    bool calls = false;             // --calls: the call list instead of packet lines
+    bool csv = false;               // --csv: the call list as CSV
+    std::int64_t follow = -1;       // --follow N: the seance followed; -1: none
     bool help = false;
     bool version = false;
     bool list_types = false;  // --type list
