@@ -3,6 +3,8 @@
 #ifndef PAKETLOG_TESTS_CAPTURE_WRITER_H
 #define PAKETLOG_TESTS_CAPTURE_WRITER_H
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -21,6 +23,7 @@ struct UdpFlow {
     unsigned short vlan = 0;  // Ethernet only: an 802.1Q tag when not 0
     std::size_t fragment = 0;  // when not 0, IP pieces of at most this many bytes (a multiple of 8)
     unsigned id = 0x1234;      // the IP identification of a fragmented datagram
+    bool checksum = true;      // false: the UDP checksum field 0 (none)
 };
 
 // One UDP datagram carrying `payload`, with correct IP and UDP lengths and
@@ -33,14 +36,59 @@ inline Bytes udp_frame(LinkLayer link, UdpFlow flow, const Bytes& payload) {
     return udp_frames(link, flow, payload).front();
 }
 
+// The parts of a frame one by one, for captures no sane sender makes.
+
+// The UDP header of the flow's ports and `payload`. Its length field is 0
+// when the datagram is longer than 65,535 bytes (a jumbogram's).
+Bytes udp_datagram(const UdpFlow& flow, const Bytes& payload);
+
+// An IP packet of the flow's addresses carrying `carried`: the piece at
+// byte `piece_at` of a fragmented datagram (negative: a whole datagram, in
+// IPv4 with don't-fragment set), `more` when pieces follow it. The IPv4
+// header checksum is right.
+Bytes ip_packet(const UdpFlow& flow, const Bytes& carried, long piece_at = -1, bool more = false);
+
+// An IPv6 jumbogram of the flow's addresses carrying the UDP datagram
+// `udp`: payload length 0, its length in a hop-by-hop jumbo payload option.
+Bytes ipv6_jumbogram(const Bytes& udp);
+
 struct CapturedFrame {
     long long seconds = 0;
     long microseconds = 0;
     Bytes bytes;
 };
 
-// Whole capture files, little-endian, microsecond time stamps.
-Bytes pcap_file(int link_type, const std::vector<CapturedFrame>& frames);
+// How a classic pcap file writes its headers: byte order, time stamp
+// precision (the magic number tells), version, snapshot length, link type.
+struct PcapLayout {
+    bool big_endian = false;
+    bool nanoseconds = false;
+    unsigned version_major = 2;
+    unsigned version_minor = 4;
+    std::uint32_t snaplen = 65535;
+    std::uint32_t link_type = 1;
+};
+
+// A pcap file header, added to `out`.
+void put_pcap_header(Bytes& out, const PcapLayout& layout);
+
+// A pcap record header as it is given, whatever bytes follow it.
+struct PcapRecordHeader {
+    std::uint32_t seconds = 0;
+    std::uint32_t fraction = 0;  // microseconds, or nanoseconds
+    std::uint32_t caplen = 0;    // bytes kept
+    std::uint32_t length = 0;    // bytes on the wire
+};
+void put_pcap_record_header(Bytes& out, const PcapLayout& layout, const PcapRecordHeader& record);
+
+// Whole capture files, little-endian, microsecond time stamps; each record
+// holds its frame whole.
+Bytes pcap_file(const PcapLayout& layout, const std::vector<CapturedFrame>& frames);
+inline Bytes pcap_file(int link_type, const std::vector<CapturedFrame>& frames) {
+    PcapLayout layout;
+    layout.link_type = static_cast<std::uint32_t>(link_type);
+    return pcap_file(layout, frames);
+}
 Bytes pcapng_file(int link_type, const std::vector<CapturedFrame>& frames);
 
 }  // namespace tool
