@@ -20,18 +20,24 @@ bool same_name(std::string a, std::string b) {
     return a == b;
 }
 
-}  // namespace
-
-std::string packet_type_name(int type, bool testcall) {
-    if (type < 0) return "";
-    const CODE_NAME* table = testcall ? KesaPaketsTC : KesaPakets;
-    for (std::size_t i = 0; i < 14; ++i) {
-        if (table[i].code != type) continue;
-        std::string name = table[i].name;
+// The name `table` gives `type`, without the blanks and colon the lines put
+// after it; "" for a type it does not list.
+template <std::size_t N>
+std::string name_in(const CODE_NAME (&table)[N], int type) {
+    for (const CODE_NAME& row : table) {
+        if (row.code != type) continue;
+        std::string name = row.name;
         while (!name.empty() && (name.back() == ' ' || name.back() == ':')) name.pop_back();
         return name;
     }
     return "";
+}
+
+}  // namespace
+
+std::string packet_type_name(int type, bool testcall) {
+    if (type < 0) return "";
+    return testcall ? name_in(KesaPaketsTC, type) : name_in(KesaPakets, type);
 }
 
 std::int64_t packet_seance(const unsigned char* packet, std::size_t length) {
