@@ -145,6 +145,8 @@ Bytes ip_packet(const UdpFlow& flow, const Bytes& carried_bytes, long piece_at, 
     return ip;
 }
 
+unsigned internet_checksum(const unsigned char* bytes, std::size_t size) { return fold(sum_words(bytes, size, 0)); }
+
 Bytes ipv6_jumbogram(const Bytes& udp) {
     Bytes ip = {0x60, 0, 0, 0, 0, 0, 0 /* next header: hop-by-hop options */, 64};
     ip.insert(ip.end(), kIPv6Src, kIPv6Src + 16);

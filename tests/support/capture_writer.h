@@ -48,6 +48,11 @@ Bytes udp_datagram(const UdpFlow& flow, const Bytes& payload);
 // header checksum is right.
 Bytes ip_packet(const UdpFlow& flow, const Bytes& carried, long piece_at = -1, bool more = false);
 
+// The Internet checksum of `size` bytes (16-bit big-endian words, an odd
+// last byte padded): what an IPv4 header's checksum field holds when it was
+// 0 while summed.
+unsigned internet_checksum(const unsigned char* bytes, std::size_t size);
+
 // An IPv6 jumbogram of the flow's addresses carrying the UDP datagram
 // `udp`: payload length 0, its length in a hop-by-hop jumbo payload option.
 Bytes ipv6_jumbogram(const Bytes& udp);
