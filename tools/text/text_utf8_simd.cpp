@@ -179,7 +179,7 @@ constexpr TextUtf8Vectors filled_vectors() {
     constexpr unsigned char kBytes[kVectors] = {1, 0x20, '"', '\\', 0xC0, 0xD0, 0xBF};
     TextUtf8Vectors v{};
     for (int k = 0; k < kVectors; ++k)
-        for (int lane = 0; lane < 32; ++lane) v.lanes[k][lane] = kBytes[k];
+        for (unsigned char& lane : v.lanes[k]) lane = kBytes[k];
     return v;
 }
 
