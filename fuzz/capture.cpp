@@ -1,9 +1,10 @@
 // The capture side of the paketlog command: frames of one link type, each
 // searched for its UDP payload, the pieces of fragmented datagrams put back
 // together. Every payload found must lie inside its frame or datagram, a
-// datagram that comes together is at most 65,535 bytes, and every datagram
-// given up on is named by a frame already seen and carries its first piece's
-// headers whole.
+// datagram that comes together is at most 65,535 bytes, what is held stays
+// within its bound, and every datagram given up on is named by a frame
+// already seen, has no more bytes than its length once that is known (when
+// it is reported as incomplete), and carries its first piece's headers whole.
 // Input: the link type (an index into kLinks), then frames, each a u16
 // length and its bytes (the last one cut to what is left).
 #include <pcap/dlt.h>
@@ -37,6 +38,11 @@ void require_noted(const Reassembler::Notes& notes) {
     fuzz::require(notes.piece.ip + paketlog::tool::ip_header_size(notes.piece) == end);
 }
 
+// An incomplete datagram has no more bytes than its length, once that is known.
+void require_counted(const Reassembler::GivenUp& lost) {
+    fuzz::require(lost.why != Reassembler::GivenUp::Why::Incomplete || lost.need == 0 || lost.have <= lost.need);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -59,14 +65,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 fuzz::require(!whole.empty() && whole.size() <= Reassembler::kMaxSize);
                 require_inside(paketlog::tool::udp_in(whole.data(), whole.size()), whole.data(), whole.size());
             }
+            fuzz::require(pieces.held() <= Reassembler::kMaxHeld);
         }
         for (const Reassembler::GivenUp& lost : pieces.given_up(false)) {
             fuzz::require(lost.first_frame <= lost.frame && lost.frame <= frame.number);
+            require_counted(lost);
             require_noted(lost.notes);
         }
     }
     for (const Reassembler::GivenUp& lost : pieces.given_up(true)) {
         fuzz::require(lost.first_frame <= frame.number && lost.have <= Reassembler::kMaxSize);
+        require_counted(lost);
         require_noted(lost.notes);
     }
     return 0;

@@ -7,7 +7,10 @@
 # unlisted ones, blocks of 0 to 12 parameters); paketlog-capture wraps it in
 # UDP datagrams for the capture. Every time is the best of several runs with
 # the files in the page cache. Ratios are of CPU time (user + system), but
-# the -j speed-up, which is of wall-clock time. The modes run with -j 1 (one
+# the -j speed-up, which is of wall-clock time. The call list (--calls) is
+# measured on the same packets made into calls of ten (packets 1 to 10 are
+# seance 0, and so on; the tenth releases the call), against -q on that
+# capture. The modes run with -j 1 (one
 # core); -j is skipped when the command has no such option.
 #
 #   scripts/perf-tool.sh [-n PACKETS] [-r REPEATS] [-s SEED] [-j JOBS] [-b BUILD_DIR] [-t PROGRAM] [-k]
@@ -59,7 +62,15 @@ capture=$workdir/trace.pcap
 lines=$(wc -l <"$trace")
 [ "$lines" -eq "$packets" ] || { echo "perf-tool: the trace has $lines lines, not $packets" >&2; exit 1; }
 "$build/tools/paketlog-capture" "$trace" "$capture"
-cat "$trace" "$capture" >/dev/null  # into the page cache
+calls_trace=$workdir/calls.hex
+calls_capture=$workdir/calls.pcap
+awk '{ s = int((NR - 1) / 10)
+       seance = sprintf("%02x%02x%02x%02x", s % 256, int(s / 256) % 256, int(s / 65536) % 256, int(s / 16777216) % 256)
+       if (NR % 10 == 0) print "000082000000" seance "01000000100000000000"  # CONTROL toFB_CTRL_DOBYE, cause 16
+       else print substr($0, 1, 12) seance substr($0, 21) }' "$trace" >"$calls_trace"
+"$build/tools/paketlog-capture" "$calls_trace" "$calls_capture"
+rm -f "$calls_trace"
+cat "$trace" "$capture" "$calls_capture" >/dev/null  # into the page cache
 
 # best COMMAND...: "CPU-ms WALL-ms", each the least of $repeats runs; the
 # command must succeed every time.
@@ -103,6 +114,11 @@ results=$workdir/results
   echo "testcall $(best "$tool" "${one[@]}" --testcall "$trace")"
   echo "pcap $(TZ=UTC best "$tool" "${one[@]}" --pcap "$capture")"
   echo "tcpdump $(TZ=UTC best tcpdump -n -r "$capture")"
+  echo "quiet $(TZ=UTC best "$tool" "${one[@]}" -q --pcap "$calls_capture")"
+  if "$tool" --help | grep -q -- '--calls'; then
+    echo "calls $(TZ=UTC best "$tool" "${one[@]}" --calls --pcap "$calls_capture")"
+    echo "calls-json $(TZ=UTC best "$tool" "${one[@]}" --calls --json --pcap "$calls_capture")"
+  fi
   if [ "${#one[@]}" -ne 0 ]; then
     echo "jn $(best "$tool" -j "$jobs" "$trace")"
     echo "pcap-jn $(TZ=UTC best "$tool" -j "$jobs" --pcap "$capture")"
@@ -130,6 +146,11 @@ awk -v n="$packets" -v size="$(wc -c <"$trace")" -v pcap_size="$(wc -c <"$captur
     row("paketlog --testcall", "testcall", "lib-testcall", "test-call decode")
     row("paketlog --pcap", "pcap", "lib-pcap", "capture packets")
     row("tcpdump -n -r (TZ=UTC)", "tcpdump", "lib-pcap", "capture packets")
+    row("paketlog -q (calls of ten)", "quiet", "lib-pcap", "capture packets")
+    if ("calls" in cpu) {
+      row("paketlog --calls", "calls", "lib-pcap", "capture packets")
+      row("paketlog --calls --json", "calls-json", "lib-pcap", "capture packets")
+    }
     if ("jn" in cpu) {
       row(sprintf("paketlog -j %d", jobs), "jn", "lib-operator", "operator decode")
       row(sprintf("paketlog --pcap -j %d", jobs), "pcap-jn", "lib-pcap", "capture packets")
@@ -139,6 +160,9 @@ awk -v n="$packets" -v size="$(wc -c <"$trace")" -v pcap_size="$(wc -c <"$captur
            cpu["hex"] / cpu["lib-operator"], cpu["raw"] / cpu["lib-operator"], cpu["json"] / cpu["lib-operator"],
            cpu["testcall"] / cpu["lib-testcall"], cpu["pcap"] / cpu["lib-pcap"]
     printf "paketlog --pcap over tcpdump -n -r, CPU time (target: below 1): %.2f\n", cpu["pcap"] / cpu["tcpdump"]
+    if ("calls" in cpu)
+      printf "paketlog --calls over -q, CPU time (target: at most 1.3): %.2f (--json %.2f)\n",
+             cpu["calls"] / cpu["quiet"], cpu["calls-json"] / cpu["quiet"]
     printf "library-only decode, -j %d over -j 1, wall-clock speed-up: %.2f\n", jobs, wall["lib-j1"] / wall["lib-jn"]
     if ("jn" in wall) {
       printf "paketlog -j %d over -j 1, wall-clock speed-up (target on 2 cores: at least 1.7): %.2f\n",
@@ -147,5 +171,5 @@ awk -v n="$packets" -v size="$(wc -c <"$trace")" -v pcap_size="$(wc -c <"$captur
     } else
       printf "paketlog -j: skipped, the command has no --jobs option\n"
   }' "$results"
-if [ "$keep" = 1 ]; then echo "trace kept: $trace"; echo "capture kept: $capture"; fi
+if [ "$keep" = 1 ]; then echo "trace kept: $trace"; echo "capture kept: $capture"; echo "calls kept: $calls_capture"; fi
 exit 0

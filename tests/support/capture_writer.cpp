@@ -49,6 +49,70 @@ const unsigned char kIPv6Dst[16] = {0x20, 0x01, 0x0d, 0xb8, 0, 0, 0, 0, 0, 0, 0,
 const unsigned char kMacSrc[6] = {0x02, 0, 0, 0, 0, 0x0a};
 const unsigned char kMacDst[6] = {0x02, 0, 0, 0, 0, 0x14};
 
+}  // namespace
+
+Bytes udp_datagram(const UdpFlow& flow, const Bytes& payload) {
+    const std::size_t udp_length = 8 + payload.size();
+    Bytes udp;
+    put16be(udp, flow.src_port);
+    put16be(udp, flow.dst_port);
+    put16be(udp, udp_length > 0xFFFF ? 0 : static_cast<unsigned>(udp_length));
+    put16be(udp, 0);
+    udp.insert(udp.end(), payload.begin(), payload.end());
+    if (!flow.checksum) return udp;
+
+    const unsigned char* src = flow.ipv6 ? kIPv6Src : kIPv4Src;
+    const unsigned char* dst = flow.ipv6 ? kIPv6Dst : kIPv4Dst;
+    const std::size_t address_size = flow.ipv6 ? 16 : 4;
+    unsigned long pseudo = sum_words(src, address_size, 0);
+    pseudo = sum_words(dst, address_size, pseudo);
+    pseudo += 17 + udp_length;
+    unsigned checksum = fold(sum_words(udp.data(), udp.size(), pseudo));
+    if (checksum == 0) checksum = 0xFFFF;
+    set16be(udp, 6, checksum);
+    return udp;
+}
+
+namespace {
+
+// The IP header for `carried` bytes of the UDP datagram; `piece_at` is where
+// they begin in it when the datagram is fragmented (negative: it is not).
+Bytes ip_header(const UdpFlow& flow, std::size_t carried, long piece_at, bool more) {
+    const bool fragmented = piece_at >= 0;
+    const unsigned offset = fragmented ? static_cast<unsigned>(piece_at) : 0;
+    Bytes ip;
+    if (flow.ipv6) {
+        put16be(ip, 0x6000);
+        put16be(ip, 0);
+        put16be(ip, static_cast<unsigned>(carried + (fragmented ? 8 : 0)));
+        ip.push_back(fragmented ? 44 : 17);  // next header: fragment or UDP
+        ip.push_back(64);                    // hop limit
+        ip.insert(ip.end(), kIPv6Src, kIPv6Src + 16);
+        ip.insert(ip.end(), kIPv6Dst, kIPv6Dst + 16);
+        if (fragmented) {
+            ip.insert(ip.end(), {17, 0});
+            put16be(ip, offset | (more ? 1u : 0u));
+            put16be(ip, flow.id >> 16);
+            put16be(ip, flow.id & 0xFFFF);
+        }
+        return ip;
+    }
+    const std::size_t header = 20 + flow.ip_options / 4 * 4;
+    ip.push_back(static_cast<unsigned char>(0x40 | header / 4));
+    ip.push_back(0);
+    put16be(ip, static_cast<unsigned>(header + carried));
+    put16be(ip, flow.id & 0xFFFF);
+    put16be(ip, fragmented ? (more ? 0x2000u : 0u) | offset / 8 : 0x4000u);  // or: don't fragment
+    ip.push_back(64);  // time to live
+    ip.push_back(17);  // protocol: UDP
+    put16be(ip, 0);
+    ip.insert(ip.end(), kIPv4Src, kIPv4Src + 4);
+    ip.insert(ip.end(), kIPv4Dst, kIPv4Dst + 4);
+    ip.resize(header, 1);  // no-op options
+    set16be(ip, 10, fold(sum_words(ip.data(), ip.size(), 0)));
+    return ip;
+}
+
 Bytes link_header(LinkLayer link, const UdpFlow& flow) {
     const unsigned ethertype = flow.ipv6 ? 0x86DD : 0x0800;
     Bytes frame;
@@ -56,7 +120,7 @@ Bytes link_header(LinkLayer link, const UdpFlow& flow) {
     case LinkLayer::Ethernet:
         frame.insert(frame.end(), kMacDst, kMacDst + 6);
         frame.insert(frame.end(), kMacSrc, kMacSrc + 6);
-        if (flow.vlan != 0) {
+        for (std::size_t tag = 0; flow.vlan != 0 && tag < flow.vlan_tags; ++tag) {
             put16be(frame, 0x8100);
             put16be(frame, flow.vlan);
         }
@@ -86,62 +150,35 @@ Bytes link_header(LinkLayer link, const UdpFlow& flow) {
 
 }  // namespace
 
-Bytes udp_datagram(const UdpFlow& flow, const Bytes& payload) {
-    const std::size_t udp_length = 8 + payload.size();
-    Bytes udp;
-    put16be(udp, flow.src_port);
-    put16be(udp, flow.dst_port);
-    put16be(udp, udp_length > 0xFFFF ? 0 : static_cast<unsigned>(udp_length));
-    put16be(udp, 0);
-    udp.insert(udp.end(), payload.begin(), payload.end());
-    if (!flow.checksum) return udp;
-
-    const unsigned char* src = flow.ipv6 ? kIPv6Src : kIPv4Src;
-    const unsigned char* dst = flow.ipv6 ? kIPv6Dst : kIPv4Dst;
-    const std::size_t address_size = flow.ipv6 ? 16 : 4;
-    unsigned long pseudo = sum_words(src, address_size, 0);
-    pseudo = sum_words(dst, address_size, pseudo);
-    pseudo += 17 + udp_length;
-    unsigned checksum = fold(sum_words(udp.data(), udp.size(), pseudo));
-    if (checksum == 0) checksum = 0xFFFF;
-    set16be(udp, 6, checksum);
-    return udp;
+std::vector<Bytes> udp_frames(LinkLayer link, const UdpFlow& flow, const Bytes& payload) {
+    const Bytes udp = udp_datagram(flow, payload);
+    const std::size_t piece = flow.fragment / 8 * 8;
+    const bool fragmented = piece != 0 && udp.size() > piece;
+    std::vector<Bytes> frames;
+    for (std::size_t at = 0; at < udp.size(); at += fragmented ? piece : udp.size()) {
+        const std::size_t carried = fragmented ? std::min(piece, udp.size() - at) : udp.size();
+        Bytes frame = link_header(link, flow);
+        const Bytes ip = ip_header(flow, carried, fragmented ? static_cast<long>(at) : -1, at + carried < udp.size());
+        frame.insert(frame.end(), ip.begin(), ip.end());
+        frame.insert(frame.end(), udp.begin() + static_cast<long>(at), udp.begin() + static_cast<long>(at + carried));
+        if (link == LinkLayer::Ethernet && frame.size() < 60) frame.resize(60, 0);
+        frames.push_back(std::move(frame));
+    }
+    return frames;
 }
 
-Bytes ip_packet(const UdpFlow& flow, const Bytes& carried_bytes, long piece_at, bool more) {
-    const std::size_t carried = carried_bytes.size();
-    const bool fragmented = piece_at >= 0;
-    const unsigned offset = fragmented ? static_cast<unsigned>(piece_at) : 0;
-    Bytes ip;
-    if (flow.ipv6) {
-        put16be(ip, 0x6000);
-        put16be(ip, 0);
-        put16be(ip, static_cast<unsigned>(carried + (fragmented ? 8 : 0)));
-        ip.push_back(fragmented ? 44 : 17);  // next header: fragment or UDP
-        ip.push_back(64);                    // hop limit
-        ip.insert(ip.end(), kIPv6Src, kIPv6Src + 16);
-        ip.insert(ip.end(), kIPv6Dst, kIPv6Dst + 16);
-        if (fragmented) {
-            ip.insert(ip.end(), {17, 0});
-            put16be(ip, offset | (more ? 1u : 0u));
-            put16be(ip, flow.id >> 16);
-            put16be(ip, flow.id & 0xFFFF);
-        }
-        ip.insert(ip.end(), carried_bytes.begin(), carried_bytes.end());
-        return ip;
-    }
-    ip.push_back(0x45);
-    ip.push_back(0);
-    put16be(ip, static_cast<unsigned>(20 + carried));
-    put16be(ip, flow.id & 0xFFFF);
-    put16be(ip, fragmented ? (more ? 0x2000u : 0u) | offset / 8 : 0x4000u);  // or: don't fragment
-    ip.push_back(64);  // time to live
-    ip.push_back(17);  // protocol: UDP
-    put16be(ip, 0);
-    ip.insert(ip.end(), kIPv4Src, kIPv4Src + 4);
-    ip.insert(ip.end(), kIPv4Dst, kIPv4Dst + 4);
-    set16be(ip, 10, fold(sum_words(ip.data(), ip.size(), 0)));
-    ip.insert(ip.end(), carried_bytes.begin(), carried_bytes.end());
+Bytes ip_piece(LinkLayer link, const UdpFlow& flow, std::size_t offset, bool more, const Bytes& bytes) {
+    Bytes frame = link_header(link, flow);
+    const Bytes ip = ip_header(flow, bytes.size(), static_cast<long>(offset), more);
+    frame.insert(frame.end(), ip.begin(), ip.end());
+    frame.insert(frame.end(), bytes.begin(), bytes.end());
+    if (link == LinkLayer::Ethernet && frame.size() < 60) frame.resize(60, 0);
+    return frame;
+}
+
+Bytes ip_packet(const UdpFlow& flow, const Bytes& carried, long piece_at, bool more) {
+    Bytes ip = ip_header(flow, carried.size(), piece_at, more);
+    ip.insert(ip.end(), carried.begin(), carried.end());
     return ip;
 }
 
@@ -156,23 +193,6 @@ Bytes ipv6_jumbogram(const Bytes& udp) {
     for (int shift = 24; shift >= 0; shift -= 8) ip.push_back(static_cast<unsigned char>(jumbo >> shift));
     ip.insert(ip.end(), udp.begin(), udp.end());
     return ip;
-}
-
-std::vector<Bytes> udp_frames(LinkLayer link, const UdpFlow& flow, const Bytes& payload) {
-    const Bytes udp = udp_datagram(flow, payload);
-    const std::size_t piece = flow.fragment / 8 * 8;
-    const bool fragmented = piece != 0 && udp.size() > piece;
-    std::vector<Bytes> frames;
-    for (std::size_t at = 0; at < udp.size(); at += fragmented ? piece : udp.size()) {
-        const std::size_t carried = fragmented ? std::min(piece, udp.size() - at) : udp.size();
-        Bytes frame = link_header(link, flow);
-        const Bytes piece(udp.begin() + static_cast<long>(at), udp.begin() + static_cast<long>(at + carried));
-        const Bytes ip = ip_packet(flow, piece, fragmented ? static_cast<long>(at) : -1, at + carried < udp.size());
-        frame.insert(frame.end(), ip.begin(), ip.end());
-        if (link == LinkLayer::Ethernet && frame.size() < 60) frame.resize(60, 0);
-        frames.push_back(std::move(frame));
-    }
-    return frames;
 }
 
 void put_pcap_header(Bytes& out, const PcapLayout& layout) {

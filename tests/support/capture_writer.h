@@ -21,6 +21,8 @@ struct UdpFlow {
     unsigned short src_port = 40000;
     unsigned short dst_port = 7700;
     unsigned short vlan = 0;  // Ethernet only: an 802.1Q tag when not 0
+    std::size_t vlan_tags = 1;  // how many times that tag is given
+    std::size_t ip_options = 0;  // IPv4 only: bytes of no-op options (a multiple of 4, at most 40)
     std::size_t fragment = 0;  // when not 0, IP pieces of at most this many bytes (a multiple of 8)
     unsigned id = 0x1234;      // the IP identification of a fragmented datagram
     bool checksum = true;      // false: the UDP checksum field 0 (none)
@@ -38,14 +40,18 @@ inline Bytes udp_frame(LinkLayer link, UdpFlow flow, const Bytes& payload) {
 
 // The parts of a frame one by one, for captures no sane sender makes.
 
-// The UDP header of the flow's ports and `payload`. Its length field is 0
-// when the datagram is longer than 65,535 bytes (a jumbogram's).
+// The UDP header (with its checksum, unless the flow has none) and the
+// payload, as the flow sends them. Its length field is 0 when the datagram
+// is longer than 65,535 bytes (a jumbogram's).
 Bytes udp_datagram(const UdpFlow& flow, const Bytes& payload);
+// One frame carrying `bytes` as the IP piece at `offset` of the flow's
+// datagram `flow.id`, whatever they are: pieces no sender makes, for tests.
+Bytes ip_piece(LinkLayer link, const UdpFlow& flow, std::size_t offset, bool more, const Bytes& bytes);
 
-// An IP packet of the flow's addresses carrying `carried`: the piece at
-// byte `piece_at` of a fragmented datagram (negative: a whole datagram, in
-// IPv4 with don't-fragment set), `more` when pieces follow it. The IPv4
-// header checksum is right.
+// The same without a link header: an IP packet of the flow's addresses
+// carrying `carried`, the piece at byte `piece_at` of a fragmented datagram
+// (negative: a whole datagram, in IPv4 with don't-fragment set), `more`
+// when pieces follow it. The IPv4 header checksum is right.
 Bytes ip_packet(const UdpFlow& flow, const Bytes& carried, long piece_at = -1, bool more = false);
 
 // The Internet checksum of `size` bytes (16-bit big-endian words, an odd

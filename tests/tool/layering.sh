@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The command's folders and the one way their dependencies point:
-#   run -> output -> capture, hex -> parallel, decode -> text
+#   run -> ladder, output -> capture, hex -> parallel, decode -> text
+#   run, ladder, output -> calls -> text (and the library's packet layouts, wire)
 # A file of a folder includes headers of its own folder and of the folders
 # below it only; a folder's *_simd.h only its own files. Usage: layering.sh TOOLS_DIR
 set -uo pipefail
@@ -12,8 +13,10 @@ declare -A may_use=(
   [parallel]="text"
   [capture]="decode parallel text"
   [hex]="decode parallel text"
-  [output]="capture decode parallel text"
-  [run]="output capture hex decode parallel text"
+  [calls]="text wire"
+  [output]="calls capture decode parallel text"
+  [ladder]="calls capture decode text wire"
+  [run]="ladder output calls capture hex decode parallel text"
 )
 
 status=0

@@ -140,6 +140,27 @@ TEST(PacketFilter, TypesSeancesAndShortPackets) {
     }
 }
 
+// A test-call name in small or mixed Cyrillic letters names its type as
+// the capitals the line prints do.
+bool keeps_type_named(const std::string& name, unsigned char type) {
+    Options o;
+    o.types = {name};
+    PacketFilter filter;
+    if (!filter.set(o).empty()) return false;
+    const unsigned char packet[] = {0, 0, type, 0, 0, 0, 7, 0, 0, 0};
+    return filter.keeps(packet, sizeof packet);
+}
+
+TEST(PacketFilter, TestCallNameInSmallCyrillicLetters) { EXPECT_TRUE(keeps_type_named("вызов", 129)); }
+
+TEST(PacketFilter, TestCallNameInMixedCyrillicLetters) { EXPECT_TRUE(keeps_type_named("уПРАВЛЕНИЕ", 130)); }
+
+TEST(PacketFilter, TestCallNameOfSeveralWordsInSmallLetters) {
+    EXPECT_TRUE(keeps_type_named("номер вызывающего абонента", 132));
+}
+
+TEST(PacketFilter, SmallCyrillicNameKeepsOnlyItsType) { EXPECT_FALSE(keeps_type_named("вызов", 130)); }
+
 namespace {
 
 std::string every_byte() {

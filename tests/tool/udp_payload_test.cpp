@@ -137,6 +137,24 @@ TEST(UdpPayload, DatagramGivenUpCarriesItsFirstPiecesHeadersAndStart) {
     }
 }
 
+// VLAN tags are walked 20 deep, as tshark walks them; a frame behind more
+// is not walked, and says so.
+UdpDatagram behind_tags(std::size_t tags) {
+    UdpFlow flow;
+    flow.vlan = 42;
+    flow.vlan_tags = tags;
+    const Bytes frame = udp_frame(LinkLayer::Ethernet, flow, kPayload);
+    return find_udp_payload(DLT_EN10MB, frame.data(), frame.size());
+}
+
+TEST(UdpPayload, DatagramBehindTwentyVlanTagsIsFound) {
+    EXPECT_EQ(behind_tags(kMaxVlanTags).kind, Kind::Udp);
+}
+
+TEST(UdpPayload, FrameBehindTwentyOneVlanTagsIsTooDeep) {
+    EXPECT_EQ(behind_tags(kMaxVlanTags + 1).kind, Kind::Deep);
+}
+
 namespace {
 
 // The payload found in a frame of the flow carrying kPayload whose UDP

@@ -12,14 +12,17 @@ BpfFilter::~BpfFilter() {
     }
 }
 
+int filter_optimization(const std::string& expression) { return expression.size() <= kMaxOptimizedFilter ? 1 : 0; }
+
 std::string BpfFilter::compile(int dlt, const std::string& expression) {
     all_ = expression.empty();
     if (all_) return "";
+    if (expression.size() > kMaxFilter) return "expression longer than " + std::to_string(kMaxFilter) + " characters";
     pcap_t* dead = pcap_open_dead(dlt, 262144);
     if (dead == nullptr) return "cannot compile a filter for link type " + std::to_string(dlt);
     bpf_program program{};
     std::string error;
-    if (pcap_compile(dead, &program, expression.c_str(), 1, PCAP_NETMASK_UNKNOWN) != 0) {
+    if (pcap_compile(dead, &program, expression.c_str(), filter_optimization(expression), PCAP_NETMASK_UNKNOWN) != 0) {
         error = pcap_geterr(dead);
     } else {
         if (code_ != nullptr) {

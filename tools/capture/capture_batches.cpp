@@ -1,5 +1,6 @@
 #include "capture/capture_batches.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "decode/packet_shape.h"
@@ -56,6 +57,11 @@ void CaptureBatchReader::take(const CaptureFrame& frame, Batch& batch) {
             add_report(batch, frame.number, "UDP datagram cut short by the capture before its payload");
         return;
     }
+    if (datagram.kind == UdpDatagram::Kind::Deep) {
+        if (filter_.keeps(nullptr, 0, true))
+            add_report(batch, frame.number, "more than " + std::to_string(kMaxVlanTags) + " VLAN tags, not decoded");
+        return;
+    }
     if (!on_port(datagram) || !filter_.keeps(datagram.payload, datagram.size)) return;
     if (datagram.size == 0) return add_report(batch, frame.number, "empty packet");
     if (datagram.size > kMaxPacketLength)  // an IPv6 jumbogram, or an IPv4 length left to the link
@@ -92,12 +98,16 @@ bool CaptureBatchReader::on_port(const UdpDatagram& d) const {
 }
 
 // Whether a datagram that never came together may be one the filters keep:
-// judged on its first piece's headers and first bytes, when they came.
+// judged on what its pieces showed, the link and IP headers of the first
+// that brought bytes, and its first bytes when they came. Without its UDP
+// header, --filter sees the frame up to the IP header (so an expression on
+// ports does not keep it), and --port cannot judge.
 bool CaptureBatchReader::may_keep(const Reassembler::Notes& p) {
-    if (p.start.size() < 8) return true;
-    UdpDatagram d = udp_in(p.start.data(), p.start.size());
-    if (!on_port(d)) return false;
-    whole_frame(p.head.data(), p.piece, p.start.data(), p.start.size(), rebuilt_);
+    if (p.head.empty()) return true;
+    const bool header = p.start.size() >= 8;
+    const UdpDatagram d = header ? udp_in(p.start.data(), p.start.size()) : UdpDatagram();
+    if (header && !on_port(d)) return false;
+    whole_frame(p.head.data(), p.piece, p.start.data(), header ? p.start.size() : 0, rebuilt_);
     if (!bpf_.keeps(rebuilt_.data(), rebuilt_.size(), rebuilt_.size())) return false;
     return filter_.keeps(d.payload, d.size, true);
 }
@@ -122,11 +132,20 @@ void CaptureBatchReader::report_given_up(Batch& batch, bool all) {
                    std::to_string(lost.first_frame) + ")";
             break;
         case Why::TooLong:
-            what = "too long (a piece ends at byte " + std::to_string(lost.need) + ", past " +
+            what = "too long (a piece ends at byte " + std::to_string(lost.end) + ", past " +
                    std::to_string(Reassembler::kMaxSize) + ")";
             break;
         case Why::TooManyPieces:
             what = "in more than " + std::to_string(Reassembler::kMaxPieces) + " pieces";
+            break;
+        case Why::ConflictingEnds:
+            what = "with last pieces ending at bytes " + std::to_string(std::min(lost.need, lost.end)) + " and " +
+                   std::to_string(std::max(lost.need, lost.end)) + " (first piece in frame " +
+                   std::to_string(lost.first_frame) + ")";
+            break;
+        case Why::PastEnd:
+            what = "with a piece ending at byte " + std::to_string(lost.end) + ", past its end at byte " +
+                   std::to_string(lost.need) + " (first piece in frame " + std::to_string(lost.first_frame) + ")";
             break;
         }
         add_report(batch, lost.frame, "fragmented datagram " + what + ", not decoded");

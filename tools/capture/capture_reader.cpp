@@ -10,6 +10,8 @@
 #include <memory>
 #include <vector>
 
+#include "capture/bpf_filter.h"
+
 namespace paketlog {
 namespace tool {
 namespace {
@@ -170,7 +172,7 @@ bool CaptureReader::open_live(const std::string& interface, const std::string& f
     link_type_ = pcap_datalink(pcap_);
     if (!filter.empty()) {
         bpf_program program{};
-        if (pcap_compile(pcap_, &program, filter.c_str(), 1, PCAP_NETMASK_UNKNOWN) != 0 ||
+        if (pcap_compile(pcap_, &program, filter.c_str(), filter_optimization(filter), PCAP_NETMASK_UNKNOWN) != 0 ||
             pcap_setfilter(pcap_, &program) != 0) {
             error_ = pcap_geterr(pcap_);
             pcap_freecode(&program);

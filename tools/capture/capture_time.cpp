@@ -3,6 +3,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "text/civil_time.h"
 #include "text/decimal_text.h"
 
 namespace paketlog {
@@ -20,41 +21,7 @@ const struct {
     {"date", TimeFormat::Date},   {"epoch", TimeFormat::Epoch}, {"delta", TimeFormat::Delta},
 };
 
-char* put_fraction(char* out, const CaptureTime& t) {
-    *out++ = '.';
-    return t.digits == 9 ? put_digits(out, t.nanoseconds, 9) : put_digits(out, t.nanoseconds / 1000, 6);
-}
-
-char* put_clock(char* out, int hour, int minute, int second) {
-    out = put_digits(out, static_cast<unsigned>(hour), 2);
-    *out++ = ':';
-    out = put_digits(out, static_cast<unsigned>(minute), 2);
-    *out++ = ':';
-    return put_digits(out, static_cast<unsigned>(second), 2);
-}
-
-char* put_date(char* out, int year, int month, int day) {
-    out = put_digits(out, static_cast<unsigned>(year), 4);
-    *out++ = '-';
-    out = put_digits(out, static_cast<unsigned>(month), 2);
-    *out++ = '-';
-    return put_digits(out, static_cast<unsigned>(day), 2);
-}
-
-// Civil date of a day count since 1970-01-01 (proleptic Gregorian calendar).
-void civil_from_days(std::int64_t days, int& year, int& month, int& day) {
-    days += 719468;
-    const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-    const std::int64_t doe = days - era * 146097;
-    const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const std::int64_t mp = (5 * doy + 2) / 153;
-    day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    year = static_cast<int>(yoe + era * 400 + (month <= 2 ? 1 : 0));
-}
-
-std::int64_t floor_div(std::int64_t a, std::int64_t b) { return a / b - (a % b != 0 && (a < 0) != (b < 0)); }
+char* put_fraction(char* out, const CaptureTime& t) { return tool::put_fraction(out, t.nanoseconds, t.digits); }
 
 }  // namespace
 
@@ -156,17 +123,7 @@ std::size_t TimeWriter::write(TimeFormat format, const CaptureTime& time, char* 
 }
 
 std::size_t TimeWriter::write_iso_utc(const CaptureTime& time, char* out) {
-    int year = 0, month = 0, day = 0;
-    const std::int64_t days = floor_div(time.seconds, 86400);
-    civil_from_days(days, year, month, day);
-    const std::int64_t second_of_day = time.seconds - days * 86400;
-    char* p = put_date(out, year, month, day);
-    *p++ = 'T';
-    p = put_clock(p, static_cast<int>(second_of_day / 3600), static_cast<int>(second_of_day / 60 % 60),
-                  static_cast<int>(second_of_day % 60));
-    p = put_fraction(p, time);
-    *p++ = 'Z';
-    return static_cast<std::size_t>(p - out);
+    return static_cast<std::size_t>(put_iso_utc(out, time.seconds, time.nanoseconds, time.digits) - out);
 }
 
 }  // namespace tool

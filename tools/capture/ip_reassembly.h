@@ -2,8 +2,12 @@
 // may come in any order, twice, or interleaved with other datagrams. Every
 // piece costs time in proportion to its own bytes (and the log of the pieces
 // held), and what is held is bounded: kMaxOpen datagrams, kMaxPieces pieces
-// each, kMaxHeld bytes in all. Each open datagram also keeps what its pieces
-// told of it (Notes), so that one given up on can still be judged.
+// each, kMaxHeld bytes in all (their bytes, the ranges that arrived and the
+// headers noted). Each open datagram also keeps what its pieces told of it
+// (Notes), so that one given up on can still be judged; a datagram given up
+// on is remembered (kMaxRemembered of them, each for kRememberSeconds of
+// capture time after its last piece), so its later pieces are dropped
+// rather than taken for a new datagram.
 #ifndef PAKETLOG_TOOLS_CAPTURE_IP_REASSEMBLY_H
 #define PAKETLOG_TOOLS_CAPTURE_IP_REASSEMBLY_H
 
@@ -13,7 +17,7 @@
 #include <map>
 #include <vector>
 
-#include "capture/pcap_file.h"
+#include "capture/capture_frame.h"
 #include "capture/udp_payload.h"
 
 namespace paketlog {
@@ -32,16 +36,19 @@ public:
     // A datagram that is not decoded, and why.
     struct GivenUp {
         enum class Why {
-            Incomplete,     // open at the end of the capture, or put aside to stay within the limits
-            Overlap,        // two of its pieces carry different bytes at the same place
-            TooLong,        // a piece ends past kMaxSize
-            TooManyPieces,  // more than kMaxPieces pieces brought bytes
+            Incomplete,       // open at the end of the capture, or put aside to stay within the limits
+            Overlap,          // two of its pieces carry different bytes at the same place
+            TooLong,          // a piece ends past kMaxSize
+            TooManyPieces,    // more than kMaxPieces pieces brought bytes
+            ConflictingEnds,  // two last pieces end it at different bytes
+            PastEnd,          // a piece ends past the end its last piece gave it
         };
         Why why;
         unsigned long frame;        // Incomplete: the frame of its first piece; else of the piece that showed it
         unsigned long first_frame;  // the frame of its first piece
         std::size_t have;           // bytes that arrived
-        std::size_t need;           // its length (0 while its last piece is missing); TooLong: where the piece ends
+        std::size_t need;           // its length (0 while its last piece is missing)
+        std::size_t end;            // TooLong, ConflictingEnds, PastEnd: where the piece that showed it ends
         Notes notes;                // from its pieces up to the one that showed the fault, but one ending past kMaxSize
     };
 
@@ -57,10 +64,15 @@ public:
     // with `at_end`, also those still open.
     std::vector<GivenUp> given_up(bool at_end);
 
-    static constexpr std::size_t kMaxOpen = 256;        // datagrams open at once; the oldest goes first
-    static constexpr std::size_t kMaxPieces = 1024;     // pieces bringing bytes, per datagram
-    static constexpr std::size_t kMaxHeld = 4u << 20;   // bytes held for all open datagrams
-    static constexpr std::size_t kMaxSize = 65535;      // the most a datagram can carry
+    // What the open datagrams hold, counted against kMaxHeld.
+    std::size_t held() const { return held_; }
+
+    static constexpr std::size_t kMaxOpen = 256;           // datagrams open at once; the oldest goes first
+    static constexpr std::size_t kMaxPieces = 1024;        // pieces bringing bytes, per datagram
+    static constexpr std::size_t kMaxHeld = 4u << 20;      // bytes held for all open datagrams
+    static constexpr std::size_t kMaxSize = 65535;         // the most a datagram can carry
+    static constexpr std::size_t kMaxRemembered = 4096;    // datagrams given up on whose pieces are dropped
+    static constexpr std::int64_t kRememberSeconds = 30;   // after its last piece, a datagram given up on is forgotten
 
 private:
     struct Range {
@@ -68,26 +80,39 @@ private:
     };
     struct Open {
         unsigned long first_frame = 0;
-        bool refused = false;  // given up on: its later pieces are dropped
         std::size_t pieces = 0;
         std::size_t have = 0;
         std::size_t need = 0;
+        std::size_t reach = 0;  // the furthest end a piece gave
         std::vector<unsigned char> bytes;
         std::vector<Range> ranges;  // what arrived: ordered, neither overlapping nor touching
         Notes notes;                // moved to its GivenUp
     };
     using Key = std::array<unsigned char, 37>;
     using Table = std::map<Key, Open>;
+    struct Gone {
+        std::int64_t seen;  // capture second of its last piece
+        std::size_t slot;   // in gone_order_
+    };
 
+    bool dropped(const Key& key);
+    void remember(const Key& key);
     Table::iterator oldest(Table::iterator spare);
     void put_aside(Table::iterator entry);
-    bool refuse(Open& open, GivenUp::Why why, unsigned long frame, std::size_t need);
-    void release(Open& open);
+    bool refuse(Table::iterator entry, GivenUp::Why why, unsigned long frame, std::size_t end);
+    void release(Table::iterator entry);
+    void note(Table::iterator entry, const UdpDatagram& piece, const unsigned char* frame);
+    template <typename T>
+    void reserve(Table::iterator entry, std::vector<T>& v, std::size_t capacity);
     void grow(Table::iterator entry, std::size_t end);
 
     Table open_;
-    std::size_t held_ = 0;  // capacity of every open datagram's bytes
+    std::size_t held_ = 0;  // what every open datagram holds: bytes, ranges, notes
     std::vector<GivenUp> given_up_;
+    std::map<Key, Gone> gone_;     // datagrams given up on, remembered
+    std::vector<Key> gone_order_;  // the same, oldest first from gone_next_ on
+    std::size_t gone_next_ = 0;
+    std::int64_t now_ = 0;  // capture second of the piece being added
 };
 
 }  // namespace tool

@@ -147,10 +147,11 @@ UdpDatagram by_version(Bytes b) {
 
 UdpDatagram ethernet(Bytes b) {
     std::size_t pos = 12;
-    for (;;) {
+    for (std::size_t tags = 0;; ++tags) {
         if (b.size < pos + 2) return with_kind(UdpDatagram::Kind::Other);
         const unsigned type = be16(b.data + pos);
         if (type == 0x8100 || type == 0x88A8 || type == 0x9100) {  // VLAN tags
+            if (tags == kMaxVlanTags) return with_kind(UdpDatagram::Kind::Deep);
             pos += 4;
             continue;
         }

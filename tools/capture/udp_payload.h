@@ -14,6 +14,7 @@ struct UdpDatagram {
         Other,     // not an IPv4 or IPv6 UDP datagram
         Fragment,  // a piece of a fragmented UDP datagram: payload and size are its bytes
         Cut,       // a UDP datagram whose headers were not captured whole
+        Deep,      // an Ethernet frame behind more than kMaxVlanTags VLAN tags, not walked
     };
     Kind kind = Kind::Other;
     const unsigned char* payload = nullptr;
@@ -39,6 +40,9 @@ struct UdpDatagram {
         bool more = false;                          // more pieces follow this one
     } piece;
 };
+// VLAN tags walked in front of the IP header, as deep as tshark goes.
+constexpr std::size_t kMaxVlanTags = 20;
+
 // Whether the link type (pcap's DLT_ code) is one this reader walks.
 bool link_type_supported(int dlt);
 

@@ -2,6 +2,7 @@
 #ifndef PAKETLOG_TOOLS_DECODE_OPTIONS_H
 #define PAKETLOG_TOOLS_DECODE_OPTIONS_H
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,10 @@ enum class InputFormat { Auto, Hex, Binary, Pcap };
 // The most decoding threads -j takes.
 constexpr long long kMaxJobs = 64;
 
+// The columns --width takes.
+constexpr long long kMinWidth = 20;
+constexpr long long kMaxWidth = 1000;
+
 struct Options {
     InputFormat input = InputFormat::Auto;
     bool testcall = false;
@@ -46,6 +51,16 @@ struct Options {
     bool quiet = false;  // -q: the summary alone
     bool raw = false;
     bool json = false;
+    // Ladders.
+    bool flow = false;              // --flow: draw the ladder of flow_seance
+    unsigned long flow_seance = 0;
+    bool ascii = false;             // --ascii: the ladder in plain ASCII
+    unsigned width = 0;             // --width: the terminal's columns; 0: ask the terminal
+    std::string svg;                // --svg FILE: the ladder as SVG there; "": none
+    std::string html;               // --html FILE: the call list page there; "": none
+    bool calls = false;             // --calls: the call list instead of packet lines
+    bool csv = false;               // --csv: the call list as CSV
+    std::int64_t follow = -1;       // --follow N: the seance followed; -1: none
     bool help = false;
     bool version = false;
     std::vector<std::string> files;  // empty: standard input

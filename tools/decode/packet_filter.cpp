@@ -1,7 +1,7 @@
 #include "decode/packet_filter.h"
 
 #include <algorithm>
-#include <cctype>
+#include <cstdlib>
 
 #include "decode/packet_shape.h"
 #include "paketlog.h"
@@ -11,14 +11,39 @@ namespace paketlog {
 namespace tool {
 namespace {
 
-bool same_name(std::string a, std::string b) {
-    auto lower = [](std::string& s) {
-        for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    };
-    lower(a);
-    lower(b);
-    return a == b;
+// Capital Cyrillic letters in UTF-8 and their small ones: the second byte
+// `from` to `to` after the first byte `lead` becomes `small_lead` and the
+// second byte moved as far as `small` is from `from`.
+struct CyrillicCapitals {
+    unsigned char lead, from, to, small_lead, small;
+};
+constexpr CyrillicCapitals kCyrillicCapitals[] = {
+    {0xD0, 0x80, 0x8F, 0xD1, 0x90},  // Ѐ-Џ (Ё among them)
+    {0xD0, 0x90, 0x9F, 0xD0, 0xB0},  // А-П
+    {0xD0, 0xA0, 0xAF, 0xD1, 0x80},  // Р-Я
+    {0xD2, 0x90, 0x90, 0xD2, 0x91},  // Ґ
+};
+
+// UTF-8 text with Latin and Cyrillic capitals made small (other bytes as they are).
+std::string small_letters(const std::string& text) {
+    std::string out = text;
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        unsigned char& c = reinterpret_cast<unsigned char&>(out[i]);
+        if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c - 'A' + 'a');
+        if (i + 1 == out.size()) continue;
+        unsigned char& next = reinterpret_cast<unsigned char&>(out[i + 1]);
+        for (const CyrillicCapitals& k : kCyrillicCapitals) {
+            if (c != k.lead || next < k.from || next > k.to) continue;
+            c = k.small_lead;
+            next = static_cast<unsigned char>(next - k.from + k.small);
+            ++i;
+            break;
+        }
+    }
+    return out;
 }
+
+bool same_name(const std::string& a, const std::string& b) { return small_letters(a) == small_letters(b); }
 
 // The name `table` gives `type`, without the blanks and colon the lines put
 // after it; "" for a type it does not list.

@@ -25,7 +25,8 @@ bool parse_number(const std::string& text, long long low, long long high, long l
 // Options that take a value, long and short.
 bool takes_value(const std::string& name) {
     static const char* const names[] = {"--msg-type", "--skip-type", "--port", "--type", "--seance", "--filter",
-                                        "--interface", "--time", "--count", "--jobs", "-i", "-r", "-c", "-j"};
+                                        "--interface", "--time", "--count", "--jobs", "--follow", "--flow", "--width",
+                                        "--svg", "--html", "-i", "-r", "-c", "-j"};
     for (const char* n : names)
         if (name == n) return true;
     return false;
@@ -105,6 +106,14 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
             o.raw = true;
         } else if (name == "--json") {
             o.json = true;
+        } else if (name == "--calls") {
+            o.calls = true;
+        } else if (name == "--csv") {
+            o.csv = true;
+        } else if (name == "--follow") {
+            if (!parse_number(value, 0, 4294967295LL, number))
+                return fail("--follow wants a seance from 0 to 4294967295, not '" + value + "'");
+            o.follow = number;
         } else if (name == "-l") {
             o.line_buffered = true;
         } else if (name == "-x") {
@@ -127,6 +136,21 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
             if (!parse_number(value, 0, 4294967295LL, number))
                 return fail("--seance wants a number from 0 to 4294967295, not '" + value + "'");
             o.seances.push_back(static_cast<unsigned long>(number));
+        } else if (name == "--flow") {
+            if (!parse_number(value, 0, 4294967295LL, number))
+                return fail("--flow wants a seance from 0 to 4294967295, not '" + value + "'");
+            o.flow = true;
+            o.flow_seance = static_cast<unsigned long>(number);
+        } else if (name == "--ascii") {
+            o.ascii = true;
+        } else if (name == "--width") {
+            if (!parse_number(value, kMinWidth, kMaxWidth, number))
+                return fail("--width wants a number of columns from " + std::to_string(kMinWidth) + " to " +
+                            std::to_string(kMaxWidth) + ", not '" + value + "'");
+            o.width = static_cast<unsigned>(number);
+        } else if (name == "--svg" || name == "--html") {
+            if (value.empty()) return fail("option " + name + " needs a file name");
+            (name == "--svg" ? o.svg : o.html) = value;
         } else if (name == "-c" || name == "--count") {
             if (!parse_number(value, 1, 2147483647LL, number))
                 return fail(name + " wants a count from 1 to 2147483647, not '" + value + "'");
@@ -173,6 +197,24 @@ ParsedOptions parse_options(const std::vector<std::string>& args) {
         parsed.error = "--incoming and --outgoing apply to --testcall only";
     } else if (o.raw && o.json) {
         parsed.error = "--raw cannot be combined with --json (JSON text is UTF-8)";
+    } else if (o.csv && !o.calls) {
+        parsed.error = "--csv applies to --calls only";
+    } else if (o.csv && o.json) {
+        parsed.error = "--csv and --json exclude each other";
+    } else if (o.calls && (o.raw || o.hex_dump || o.quiet)) {
+        parsed.error = "--calls writes calls, not packet lines: it cannot be combined with --raw, -x or -q";
+    } else if ((o.flow || !o.html.empty()) && (o.calls || o.csv || o.follow >= 0)) {
+        parsed.error = std::string(o.flow ? "--flow" : "--html") +
+                       " draws ladders; it cannot be combined with --calls, --csv or --follow (--flow follows)";
+    } else if (!o.svg.empty() && !o.flow) {
+        parsed.error = "--svg writes the ladder of --flow N; give --flow";
+    } else if ((o.ascii || o.width != 0) && (!o.flow || !o.svg.empty())) {
+        parsed.error = "--ascii and --width apply to the ladder --flow draws on the terminal";
+    } else if (o.flow && !o.html.empty()) {
+        parsed.error = "--flow and --html exclude each other: the page holds every call's ladder";
+    } else if ((o.flow || !o.html.empty()) && (o.json || o.raw || o.hex_dump || o.stats)) {
+        parsed.error = std::string(o.flow ? "--flow" : "--html") +
+                       " draws ladders; it cannot be combined with --json, --raw, -x, --stats or -q";
     }
     if (read_capture && o.input == InputFormat::Auto) o.input = InputFormat::Pcap;
     return parsed;
@@ -211,6 +253,10 @@ const char* usage_text() {
            "                       (DIALNUMBER); may be repeated\n"
            "      --seance N       seance N; may be repeated\n"
            "  -c, --count N        stop after N packets\n"
+           "      --follow N       seance N and every seance linked to it through CNG_SEANCE\n"
+           "                       and MOVE_CALL, either way, transitively: a transferred\n"
+           "                       call whole (files are read twice to find the links; live\n"
+           "                       and standard input follow each link from when it is seen)\n"
            "\n"
            "Line:\n"
            "      --msg-type N     message type of the operator line, 0-255 (default 1: \"<<\";\n"
@@ -234,7 +280,7 @@ const char* usage_text() {
            "  -l                   write each line at once (line-buffered output)\n"
            "  -j, --jobs N         decode in N threads, 1-64 (default: the processors, at\n"
            "                       most 4); the output is the same at every N. With -c,\n"
-           "                       --stats, -q or -i, one thread decodes\n"
+           "                       --stats, -q, -i, --calls or --follow, one thread decodes\n"
            "      --raw            the library's bytes unchanged (Windows-1251 for Russian\n"
            "                       text); by default text is converted to UTF-8 and control\n"
            "                       characters and the byte 0x98 are shown as \\xNN\n"
@@ -247,6 +293,34 @@ const char* usage_text() {
            "                       of truncated packets, unknown types and reported inputs;\n"
            "                       with --json, one last object under the key \"summary\"\n"
            "  -q                   the summary alone\n"
+           "\n"
+           "Calls:\n"
+           "      --calls          the call list instead of packet lines: one row per call (the\n"
+           "                       packets of one seance), in order of its first packet; an\n"
+           "                       aligned table of seance, start, duration, calling, called,\n"
+           "                       outcome (answered, busy, rejected, unanswered), cause and\n"
+           "                       packets. With -i, each call as soon as it is released, the\n"
+           "                       open ones at the end. At most 65536 calls are open at once;\n"
+           "                       past that the oldest is closed as evicted (reported once)\n"
+           "      --json           with --calls: one JSON object per call: seance, first,\n"
+           "                       last, packets, in and out (with --port), endpoints, called,\n"
+           "                       calling, digits, names, events, outcome, released, cause,\n"
+           "                       setup, talk, duration, continues, continued_from, rtp,\n"
+           "                       holds, ptt (see docs/calls.md)\n"
+           "      --csv            with --calls: the same as CSV with a header row (RFC 4180)\n"
+           "\n"
+           "Ladders (a call drawn: a column per endpoint, an arrow per packet):\n"
+           "      --flow N         draw the ladder of seance N and of the seances linked to\n"
+           "                       it by CNG_SEANCE or MOVE_CALL, instead of lines: arrows\n"
+           "                       labelled with the packet's name and key field, the time\n"
+           "                       at the left\n"
+           "      --width N        draw it in N columns, 20-1000 (default: COLUMNS, else\n"
+           "                       the terminal's width, else 80)\n"
+           "      --ascii          draw it in plain ASCII (default: UTF-8 box drawing)\n"
+           "      --svg FILE       with --flow: write the ladder to FILE as SVG instead\n"
+           "      --html FILE      write one self-contained HTML page to FILE instead of\n"
+           "                       lines: the call list, to sort and filter, and each\n"
+           "                       call's ladder with its packets' whole lines\n"
            "  -h, --help           show this help and exit\n"
            "  -V, --version        show the library version and exit\n"
            "\n"
@@ -269,6 +343,10 @@ const char* usage_text() {
            "  paketlog --filter 'src port 7700' --type DIALNUMBER --seance 1042 -r x.pcap\n"
            "  paketlog -i eth0 --port 7700 -l --time=date\n"
            "  paketlog -q --port 7700 -r capture.pcap\n"
+           "  paketlog --port 7700 --calls -r capture.pcap\n"
+           "  paketlog --port 7700 --calls --json --follow 1006 -r capture.pcap\n"
+           "  paketlog --port 7700 --flow 1042 --width 100 -r capture.pcap\n"
+           "  paketlog --port 7700 --html calls.html -r capture.pcap\n"
            "  paketlog --binary --json packet1.bin packet2.bin\n";
 }
 

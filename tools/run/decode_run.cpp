@@ -30,12 +30,15 @@ bool is_capture(const std::string& path) {
 
 }  // namespace
 
-DecodeRun::DecodeRun(const Options& options, OutputWriter& out)
-    : options_(options), out_(out), format_(options),
-      jobs_(options.count != 0 || options.stats || !options.interface.empty() ? 1
-            : options.jobs != 0                                              ? options.jobs
-                                                                             : default_jobs()) {
+DecodeRun::DecodeRun(const Options& options, OutputWriter& out, PacketObserver* observer)
+    : options_(options), out_(out), observer_(observer), format_(options),
+      jobs_(options.count != 0 || options.stats || !options.interface.empty() || options.calls ||
+                    options.follow >= 0 || observer != nullptr
+                ? 1
+            : options.jobs != 0 ? options.jobs
+                                : default_jobs()) {
     for (unsigned w = 0; w < jobs_; ++w) workers_.push_back(std::make_unique<Worker>(format_));
+    if (options.calls) calls_ = std::make_unique<CallList>(options);
 }
 
 std::string DecodeRun::set_filters() {
@@ -48,6 +51,8 @@ std::string DecodeRun::set_filters() {
 }
 
 int DecodeRun::run() {
+    if (options_.follow >= 0) find_followed();
+    if (calls_) out_.write(calls_->head());
     if (!options_.interface.empty()) {
         run_live();
     } else if (options_.files.empty()) {
@@ -57,6 +62,13 @@ int DecodeRun::run() {
             if (stop_) break;
             run_file(file);
         }
+    }
+    if (calls_) {
+        TextBuffer rest;
+        calls_->finish(rest);
+        const std::string report = calls_->eviction_report();
+        if (!report.empty()) out_.report(report);
+        out_.write(rest.view());
     }
     if (options_.stats) out_.write(options_.json ? summary_.json(format_.names) : summary_.text(format_.names));
     if (!out_.flush()) {
@@ -79,18 +91,76 @@ bool DecodeRun::count_shown(const unsigned char* packet, std::size_t size, const
     return !options_.quiet;
 }
 
+// Two passes when every input is a file that can be read again: the first
+// finds the links among the packets the filters keep. Otherwise (live,
+// standard input, a pipe) one pass follows each link from when it is seen.
+void DecodeRun::find_followed() {
+    const auto seance = static_cast<std::uint32_t>(options_.follow);
+    bool twice = options_.interface.empty() && !options_.files.empty();
+    for (const std::string& file : options_.files) {
+        struct stat info {};
+        if (file == "-" || ::stat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) twice = false;
+    }
+    if (twice) {
+        links_pass_ = true;
+        for (const std::string& file : options_.files) run_file(file);
+        links_pass_ = false;
+        follow_ = std::make_unique<FollowedSeances>(links_.followed(seance));
+        links_ = SeanceLinks();
+        last_kept_ = LastKept();
+        packets_read_ = 0;
+    } else {
+        follow_ = std::make_unique<FollowedSeances>(seance);
+        follow_learns_ = true;
+    }
+    if (calls_) calls_->follow(follow_.get());
+}
+
+bool DecodeRun::followed(const unsigned char* packet, std::size_t size) {
+    if (!follow_ && !links_pass_) return true;
+    std::uint32_t from = 0, to = 0;
+    if (links_pass_) {
+        if (packet_link(packet, size, from, to)) links_.add(from, to);
+        return false;
+    }
+    if (follow_learns_ && packet_link(packet, size, from, to)) follow_->link(from, to);
+    std::uint32_t seance = 0;
+    return calls_ != nullptr || (call_seance(packet, size, seance) && follow_->contains(seance));
+}
+
+void DecodeRun::add_call(const unsigned char* packet, std::size_t size, const CaptureFacts* facts, TextBuffer& out) {
+    if (facts != nullptr)
+        calls_->add(packet, size, *facts, out);
+    else
+        calls_->add(packet, size, packets_read_, out);
+    const std::string report = calls_->eviction_report();
+    if (!report.empty()) out_.report(report);
+}
+
 // A report outside every batch: a file that cannot be read, a capture that cannot be decoded.
 void DecodeRun::report_now(const std::string& where, const std::string& what) {
+    if (links_pass_) return;  // the second pass reports it
     out_.report("paketlog: " + where + ": " + what + "\n");
     skipped_ = true;
     summary_.reported();
 }
 
 void DecodeRun::write_batch(const Batch& batch) {
+    if (links_pass_) return;  // the second pass writes it
     batch.write_to(out_);
     for (std::size_t i = 0; i < batch.reports(); ++i) summary_.reported();
     if (batch.has_reports()) skipped_ = true;
     if (out_.failed()) stop_ = true;  // a closed pipe: nobody reads the rest
+}
+
+void DecodeRun::keep(Worker& worker, unsigned char* packet, std::size_t size, std::string_view source,
+                     unsigned long line, const CaptureFacts* capture, TextBuffer& out) {
+    if (observer_ == nullptr) return worker.writer.write(packet, size, source, line, capture, out);
+    observed_.clear();
+    worker.writer.write(packet, size, source, line, capture, observed_);
+    std::string_view text = observed_.view();
+    if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
+    observer_->packet(packet, size, line, packets_read_, capture, text);
 }
 
 void DecodeRun::run_file(const std::string& path) {
@@ -139,10 +209,16 @@ void DecodeRun::decode_hex(Worker& worker, Batch& batch, const std::string& name
                 continue;
             }
         }
-        if (scan.kind != HexScan::Kind::Packet || !format_.filter.keeps(bytes.data(), scan.size) ||
+        if (scan.kind != HexScan::Kind::Packet) continue;
+        ++packets_read_;
+        if (!format_.filter.keeps(bytes.data(), scan.size) || !followed(bytes.data(), scan.size) ||
             !show(bytes.data(), scan.size, nullptr))
             continue;
-        worker.writer.write(bytes.data(), scan.size, source, lines.number(), nullptr, batch.output);
+        if (calls_) {
+            add_call(bytes.data(), scan.size, nullptr, batch.output);
+            continue;
+        }
+        keep(worker, bytes.data(), scan.size, source, lines.number(), nullptr, batch.output);
     }
 }
 
@@ -155,9 +231,17 @@ void DecodeRun::run_binary(const std::string& path, const std::string& name) {
     case PacketFile::TooLong: return report_now(name, "packet longer than " + std::to_string(kMaxPacketLength) + " bytes");
     case PacketFile::Packet: break;
     }
-    if (!format_.filter.keeps(packet.data(), packet.size()) || !show(packet.data(), packet.size(), nullptr)) return;
+    ++packets_read_;
+    if (!format_.filter.keeps(packet.data(), packet.size()) || !followed(packet.data(), packet.size()) ||
+        !show(packet.data(), packet.size(), nullptr))
+        return;
+    if (calls_) {
+        add_call(packet.data(), packet.size(), nullptr, out_.text());
+        out_.line_done();
+        return;
+    }
     const std::string source = options_.json ? json_source(name) : std::string();
-    workers_[0]->writer.write(packet.data(), packet.size(), source, 0, nullptr, out_.text());
+    keep(*workers_[0], packet.data(), packet.size(), source, 0, nullptr, out_.text());
     out_.line_done();
     if (out_.failed()) stop_ = true;
 }
@@ -208,8 +292,12 @@ void DecodeRun::decode_capture(Worker& worker, Batch& batch, std::string_view so
         // The payload, in the batch this thread holds now.
         unsigned char* const packet =
             reinterpret_cast<unsigned char*>(batch.input.data() + (bytes.data() - batch.input.view().data()));
-        if (!show(packet, bytes.size(), &record.facts.time)) continue;
-        worker.writer.write(packet, bytes.size(), source, 0, &record.facts, batch.output);
+        if (!followed(packet, bytes.size()) || !show(packet, bytes.size(), &record.facts.time)) continue;
+        if (calls_) {
+            add_call(packet, bytes.size(), &record.facts, batch.output);
+            continue;
+        }
+        keep(worker, packet, bytes.size(), source, 0, &record.facts, batch.output);
     }
 }
 

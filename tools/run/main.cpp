@@ -10,6 +10,7 @@
 #include "parallel/output_writer.h"
 #include "run/command_line.h"
 #include "run/decode_run.h"
+#include "run/ladder_run.h"
 
 int main(int argc, char** argv) {
     using namespace paketlog::tool;
@@ -27,6 +28,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     try {
+        if (options.flow) return run_flow(options, out);
+        if (!options.html.empty()) return run_html(options, out);
         DecodeRun run(options, out);
         const std::string error = run.set_filters();
         if (!error.empty()) {
