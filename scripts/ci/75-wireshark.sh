@@ -9,6 +9,17 @@
 #  - the port preference and Decode As move the dissector to another port;
 #  - filters on paketlog.seance, paketlog.type and the two expert infos keep
 #    exactly the frames whose line shows that seance, type or fault;
+#  - every field of every packet type and parameter holds what the packet
+#    record gives for its bytes and the command's line shows, on its bytes;
+#    a filter on each kind of field keeps exactly the right frames; tshark -G
+#    fields lists each field once (tests/wireshark/check_fields.py);
+#  - -z paketlog,types counts the command's packets by type and direction;
+#  - -z paketlog,calls,json prints what `paketlog --port 7700 --calls --json`
+#    prints, on scapy's call scenarios (tests/tool/scapy/make_calls.py) and
+#    on the corpus, mixed and ports captures; -z paketlog,calls a row a call;
+#  - every datagram of the port is ours, with peers on ports 53, 123 and 1;
+#    an empty datagram is marked, an IPv6 jumbogram refused as the command
+#    refuses it;
 #  - tshark -V over broken captures and the fuzz inputs ends without a crash,
 #    a dissector bug or an exception raised in the dissector, also with the
 #    plugin built with AddressSanitizer and UndefinedBehaviorSanitizer.
@@ -80,6 +91,18 @@ fuzz_captures=("$caps"/fuzz-*)
 shopt -u nullglob
 chmod -R a+rX "$home"
 
+# tshark as ws runs it, for the Python checks.
+{
+  echo '#!/usr/bin/env bash'
+  if [ "$(id -u)" -eq 0 ]; then
+    echo "exec setpriv --reuid=65534 --regid=65534 --clear-groups env HOME='$home' tshark \"\$@\""
+  else
+    echo "exec env HOME='$home' tshark \"\$@\""
+  fi
+} >"$work/tshark"
+chmod 755 "$work/tshark"
+check() { /usr/bin/python3 tests/wireshark/check_fields.py "$1" "$work/tshark" "${@:2}" || fail "check_fields.py $*"; }
+
 ws -G plugins >"$work/plugins"
 grep -q "$plugins/epan/paketlog.so" "$work/plugins" || fail "tshark does not load $plugins/epan/paketlog.so"
 
@@ -132,13 +155,77 @@ filter_keeps "$caps/mixed.pcap" 'paketlog.type == 129' '^(<<|>>) DIALNUMBER:'
 filter_keeps "$caps/mixed.pcap" 'paketlog.truncated' '^(<<|>>) (.{10}: )?Truncated packet: '
 filter_keeps "$caps/mixed.pcap" 'paketlog.block_cut' '\[\|eap\]$'
 
+# The fields, against the packet records and the command's lines, bytes
+# included (-x), and the packets by type and direction.
+command_json() {
+  local status=0
+  "$tool" -r "$1" --port 7700 --json -x >"$2" || status=$?
+  [ "$status" -le 1 ] || fail "paketlog -r $1 --port 7700 --json -x ended with status $status"
+}
+for file in corpus sample mixed; do
+  command_json "$caps/$file.pcap" "$work/$file.json"
+  check values "$caps/$file.pcap" "$work/$file.json"
+done
+check filters "$caps/corpus.pcap" "$work/corpus.json"
+check unique
+mergecap -w "$work/readme.pcap" "$caps/sample.pcap" "$caps/corpus.pcap"
+chmod a+r "$work/readme.pcap"
+check readme wireshark/README.md "$work/readme.pcap"
+check types "$caps/corpus.pcap" "$work/corpus.json"
+check types "$caps/mixed.pcap" "$work/mixed.json"
+# The same counts as the statistics tree of Wireshark's menu.
+ws -r "$caps/corpus.pcap" -q -z paketlog_types,tree >"$work/got"
+grep -qE "^Packet types +$(wc -l <"$work/corpus.json") " "$work/got" ||
+  { cat "$work/got" >&2; fail "corpus.pcap: the statistics tree paketlog_types does not count every packet"; }
+
+# The call list, from the command's call model.
+/usr/bin/python3 tests/tool/scapy/make_calls.py "$work" >/dev/null
+cp "$work/calls.pcap" "$caps/"
+chmod a+r "$caps/calls.pcap"
+for file in calls corpus mixed ports; do
+  status=0
+  "$tool" -r "$caps/$file.pcap" --port 7700 --calls --json >"$work/expected" 2>/dev/null || status=$?
+  [ "$status" -le 1 ] || fail "paketlog -r $file.pcap --calls --json ended with status $status"
+  ws -r "$caps/$file.pcap" -q -z paketlog,calls,json >"$work/got"
+  [ -s "$work/expected" ] && diff -u "$work/expected" "$work/got" >"$work/diff" ||
+    { head -20 "$work/diff" >&2; fail "$file.pcap: -z paketlog,calls,json differs from paketlog --calls --json"; }
+  echo "$file.pcap: -z paketlog,calls,json lists the command's $(wc -l <"$work/got") calls"
+done
+"$tool" -r "$caps/calls.pcap" --port 7700 --calls --json | sed 's/^{"seance":\([0-9]*\),.*/\1/' >"$work/expected"
+ws -r "$caps/calls.pcap" -q -z paketlog,calls | sed -n 's/^ *\([0-9][0-9]*\) 20[0-9-]*T.*/\1/p' >"$work/got"
+diff -u "$work/expected" "$work/got" ||
+  fail "calls.pcap: -z paketlog,calls does not show a row per call, in the command's order"
+echo "calls.pcap: -z paketlog,calls shows a row per call"
+
+# Peers on ports 53, 123 and 1: every datagram of the port is ours, with the
+# command's line, or marked empty where the command reports an empty packet.
+compare "$caps/ports.pcap" 7700
+[ -z "$(ws -r "$caps/ports.pcap" -Y 'udp.port == 7700 && !paketlog')" ] ||
+  fail "ports.pcap: a datagram of port 7700 went to another protocol"
+[ -n "$(ws -r "$caps/ports.pcap" -o paketlog.claim_port:FALSE -Y 'udp.port == 7700 && dns')" ] ||
+  fail "ports.pcap: with paketlog.claim_port off, DNS no longer takes port 53's datagrams: the check proves nothing"
+"$tool" -r "$caps/ports.pcap" --port 7700 >/dev/null 2>"$work/reports" || true
+sed -n 's/.*: frame \([0-9]*\): empty packet$/\1/p' "$work/reports" >"$work/expected"
+ws -r "$caps/ports.pcap" -Y paketlog.empty -T fields -e frame.number >"$work/got"
+[ -s "$work/expected" ] && diff -u "$work/expected" "$work/got" ||
+  fail "ports.pcap: paketlog.empty does not mark the frames the command reports as empty packets"
+echo "ports.pcap: every datagram of port 7700 ours; $(wc -l <"$work/got") empty ones marked"
+
+# An IPv6 jumbogram: refused with the command's words, no line decoded.
+"$tool" -r "$caps/jumbo.pcap" --port 7700 >"$work/got" 2>&1 || true
+grep -q "frame 1: packet longer than 65535 bytes" "$work/got" || fail "jumbo.pcap: the command does not refuse the jumbogram"
+[ "$(ws -r "$caps/jumbo.pcap" -Y paketlog.too_long -T fields -e frame.number)" = 1 ] ||
+  fail "jumbo.pcap: the jumbogram is not marked paketlog.too_long"
+[ -z "$(ws -r "$caps/jumbo.pcap" -Y paketlog.line)" ] || fail "jumbo.pcap: a line decoded from a jumbogram"
+echo "jumbo.pcap: the jumbogram refused"
+
 # Broken captures and fuzz inputs, with the whole tree built for every frame:
 # with the plugin as built, then built with AddressSanitizer and
 # UndefinedBehaviorSanitizer (their runtime preloaded into tshark, and
 # Wireshark's packet memory taken from malloc so that its bounds are checked).
 dissect_broken() {
   local file status
-  for file in "$caps/hostile.pcap" "$caps/broken.pcap" "${fuzz_captures[@]}"; do
+  for file in "$caps/hostile.pcap" "$caps/broken.pcap" "$caps/ports.pcap" "$caps/jumbo.pcap" "${fuzz_captures[@]}"; do
     status=0
     ws -r "$file" -V >"$work/tree" 2>&1 || status=$?
     [ "$status" -lt 128 ] || fail "$(basename "$file") ($1): tshark killed by signal $((status - 128))"

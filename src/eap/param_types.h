@@ -55,6 +55,36 @@ constexpr bool codes_in_a_run() {
 }
 static_assert(codes_in_a_run(), "parameter types run from 160 without a gap");
 
+#define PAKETLOG_PARAM_LAYOUT(code, name, layout) Layout::layout,
+constexpr Layout kParamLayouts[] = {PAKETLOG_PARAM_TYPES(PAKETLOG_PARAM_LAYOUT)};
+#undef PAKETLOG_PARAM_LAYOUT
+
+// The layout of a listed parameter type (160 to 180).
+constexpr Layout layout_of_param(unsigned char type) { return kParamLayouts[type - kFirstParamType]; }
+
+constexpr std::size_t kRtpOffset = 6;  // u32 ID, u16 Dstn, then the RTP record
+
+// Bytes a layout reads at fixed offsets; a shorter value is not guessed at.
+constexpr unsigned fixed_size(Layout layout) {
+    switch (layout) {
+    case Layout::U8: case Layout::EndpointType: return 1;
+    case Layout::U32: return 4;
+    case Layout::U32Pair: return 8;
+    case Layout::Rtp: return kRtpOffset + sizeof(RTP_EXCH::sRTPExchParam);
+    case Layout::Video: return sizeof(Video_Exchange::ParamVideoRTP);
+    case Layout::Number: return sizeof(_PD_NUMBER);
+    default: return 0;
+    }
+}
+
+// The names of ENDPOINT_TYPE's codes.
+inline constexpr CODE_NAME kEndpointTypes[] = {
+    {1, "ANALOG PORT"}, {2, "SIP TERM"},  {3, "ISDN TERM"},     {4, "IP_ISDN TERM"},
+    {129, "ANALOG SL"}, {130, "SIP SL"},  {131, "E1 SL"},       {132, "IP ISDN SL"},
+    {133, "SAT-R SL"},  {134, "SAT-L SL"}, {194, "DISP_CIRCLE"}, {195, "CALL_CENTRE"},
+    {196, "CIRCULAR_CALL"},
+};
+
 }  // namespace detail
 }  // namespace paketlog
 

@@ -10,12 +10,6 @@ namespace paketlog {
 namespace detail {
 namespace {
 
-#define PAKETLOG_PARAM_LAYOUT(code, name, layout) Layout::layout,
-constexpr Layout kLayouts[] = {PAKETLOG_PARAM_TYPES(PAKETLOG_PARAM_LAYOUT)};
-#undef PAKETLOG_PARAM_LAYOUT
-
-constexpr std::size_t kRtpOffset = 6;  // u32 ID, u16 Dstn, then the RTP record
-
 // Room for a video record's text, which its fields' widths bound:
 // "IP4 " address " " port " codecs: " and two "<payload> <name>" entries.
 struct VideoText {
@@ -26,26 +20,6 @@ struct VideoText {
         std::memcpy(text + size, p, n);
         size += n;
     }
-};
-
-// Bytes a layout reads at fixed offsets; a shorter value is not guessed at.
-constexpr unsigned fixed_size(Layout layout) {
-    switch (layout) {
-    case Layout::U8: case Layout::EndpointType: return 1;
-    case Layout::U32: return 4;
-    case Layout::U32Pair: return 8;
-    case Layout::Rtp: return kRtpOffset + sizeof(RTP_EXCH::sRTPExchParam);
-    case Layout::Video: return sizeof(Video_Exchange::ParamVideoRTP);
-    case Layout::Number: return sizeof(_PD_NUMBER);
-    default: return 0;
-    }
-}
-
-const CODE_NAME kEndpointTypes[] = {
-    {1, "ANALOG PORT"}, {2, "SIP TERM"},  {3, "ISDN TERM"},     {4, "IP_ISDN TERM"},
-    {129, "ANALOG SL"}, {130, "SIP SL"},  {131, "E1 SL"},       {132, "IP ISDN SL"},
-    {133, "SAT-R SL"},  {134, "SAT-L SL"}, {194, "DISP_CIRCLE"}, {195, "CALL_CENTRE"},
-    {196, "CIRCULAR_CALL"},
 };
 
 int render_text(char* dst, int size, const char* name, const unsigned char* value, unsigned length) {
@@ -75,7 +49,7 @@ std::size_t render_param(Workspace& ws, char* dst, int size, const unsigned char
     const char* name = get_name_add_param(type);
     if (name == nullptr)
         return placed(tevo_snprintf(dst, size, "Unknown add param:Type=0x%02X Len=%u", type, length), size);
-    const Layout layout = kLayouts[type - kFirstParamType];
+    const Layout layout = layout_of_param(type);
     if (length < fixed_size(layout)) {
         return placed(tevo_snprintf(dst, size, "%s=[too short: Len=%u, needs %u]; ", name, length, fixed_size(layout)),
                       size);

@@ -89,10 +89,21 @@ TEST(SeanceLinks, RepeatedAndSelfLinksCountOnce) {
 }
 
 TEST(SeanceLinks, FullGraphDropsTheNextLink) {
-    SeanceLinks links;
-    for (std::uint32_t i = 0; i < SeanceLinks::kMaxLinks; ++i) ASSERT_TRUE(links.add(2 * i, 2 * i + 1));
+    SeanceLinks links(4);
+    for (std::uint32_t i = 0; i < 4; ++i) ASSERT_TRUE(links.add(2 * i, 2 * i + 1));
     EXPECT_FALSE(links.add(0xFFFFFFF0u, 0xFFFFFFF1u));
     EXPECT_EQ(links.dropped(), 1u);
+}
+
+TEST(SeanceLinks, LimitIsTheDocumentedOne) { EXPECT_EQ(SeanceLinks::kMaxLinks, 1048576u); }
+
+TEST(FollowedSeances, LinkToAFollowedSeanceCountsWhenTheGraphIsFull) {
+    FollowedSeances followed(1, 4);
+    for (std::uint32_t i = 0; i < 4; ++i) followed.link(100 + 2 * i, 101 + 2 * i);
+    ASSERT_FALSE(followed.link(200, 201));
+    ASSERT_EQ(followed.dropped(), 1u);
+    EXPECT_TRUE(followed.link(1, 2));
+    EXPECT_TRUE(followed.contains(2));
 }
 
 TEST(FollowedSeances, HoldsTheSeanceFollowed) {

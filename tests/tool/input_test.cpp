@@ -162,6 +162,34 @@ TEST(Options, LimitsAndConflicts) {
         EXPECT_EQ(parse_options({"--msg-type", bad}).error, "--msg-type wants a number from 0 to 255, not '" + bad + "'");
 }
 
+TEST(Options, CallsCsvAndFollow) {
+    const auto p = parse_options({"--calls", "--csv", "--follow", "1006", "-r", "a.pcap"});
+    ASSERT_EQ(p.error, "");
+    EXPECT_TRUE(p.options.calls);
+    EXPECT_TRUE(p.options.csv);
+    EXPECT_EQ(p.options.follow, 1006);
+}
+
+TEST(Options, FollowUnsetIsNone) { EXPECT_EQ(parse_options({"a.hex"}).options.follow, -1); }
+
+TEST(Options, CallsLimitsAndConflicts) {
+    const std::pair<std::vector<std::string>, const char*> cases[] = {
+        {{"--follow", "0"}, ""},
+        {{"--follow=4294967295"}, ""},
+        {{"--follow", "4294967296"}, "--follow wants a seance from 0 to 4294967295, not '4294967296'"},
+        {{"--follow", "-1"}, "--follow wants a seance from 0 to 4294967295, not '-1'"},
+        {{"--follow"}, "option --follow needs a value"},
+        {{"--calls=yes"}, "option --calls takes no value"},
+        {{"--csv"}, "--csv applies to --calls only"},
+        {{"--calls", "--csv", "--json"}, "--csv and --json exclude each other"},
+        {{"--calls", "--raw"}, "--calls writes calls, not packet lines: it cannot be combined with --raw, -x or -q"},
+        {{"--calls", "-x"}, "--calls writes calls, not packet lines: it cannot be combined with --raw, -x or -q"},
+        {{"--calls", "-q"}, "--calls writes calls, not packet lines: it cannot be combined with --raw, -x or -q"},
+        {{"--calls", "--stats", "--json"}, ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(parse_options(c.first).error, c.second) << c.first[0];
+}
+
 // Each line parsed as "" (skipped), its bytes in hex, or "error: ...".
 TEST(HexTrace, SpellingsSkipsErrorColumnsAndTheLengthTheDecodersTake) {
     const std::pair<std::string, std::string> cases[] = {

@@ -14,6 +14,10 @@ OUTDIR/hostile.pcap          well-formed frames whose payloads are not: random b
                              mutated and cut trace packets, the PAYLOAD_FILEs
 OUTDIR/broken.pcap           frames that are not well-formed: cut by the capture inside the
                              payload or the UDP header, lone IP pieces, a lying UDP length
+OUTDIR/ports.pcap            the traces' packets between port 7700 and peers on ports 53, 123,
+                             1 and 40000, both ways, over IPv4 and IPv6, and one empty datagram
+                             each way
+OUTDIR/jumbo.pcap            an IPv6 jumbogram to port 7700: a UDP payload of 70,012 bytes
 OUTDIR/fuzz-capture-NAME.pcap  for each FRAMES_FILE (an input of the capture fuzz target:
                              a link-type index, then frames, each a little-endian u16 length
                              and its bytes, the last one cut to what is left), its frames
@@ -37,10 +41,10 @@ LONG = 120  # datagrams longer than this go in pieces
 FUZZ_LINKS = [1, 113, 276, 101, 228, 229, 0, 108]
 
 
-def write_pcap(path, frames, link=1):
+def write_pcap(path, frames, link=1, snaplen=65535):
     """frames: (bytes, length on the wire); little-endian microsecond pcap."""
     with open(path, "wb") as out:
-        out.write(struct.pack("<IHHiIII", 0xA1B2C3D4, 2, 4, 0, 0, 65535, link))
+        out.write(struct.pack("<IHHiIII", 0xA1B2C3D4, 2, 4, 0, 0, snaplen, link))
         for i, (data, wire) in enumerate(frames):
             out.write(struct.pack("<IIII", FIRST_SECOND + i // 4, (i % 4) * 250000, len(data), wire))
             out.write(data)
@@ -124,6 +128,37 @@ def datagram(payload, incoming, n=0):
     return [whole(eth / piece) for piece in reversed(pieces)]
 
 
+PEER_PORTS = [53, 123, 1, 40000]
+
+
+def port_frames(packets):
+    """Each packet between port 7700 and a peer port, both ways on each port in
+    turn, eight over IPv4 then eight over IPv6; then an empty datagram each way."""
+    frames = []
+    for n, packet in enumerate(packets + [b"", b""]):
+        peer = PEER_PORTS[n // 2 % len(PEER_PORTS)]
+        incoming = n % 2 == 1
+        sport, dport = (PORT, peer) if incoming else (peer, PORT)
+        if n // 8 % 2 == 0:
+            ip = IP(src=SWITCH, dst=PEER) if incoming else IP(src=PEER, dst=SWITCH)
+        else:
+            ip = IPv6(src=SWITCH6, dst=PEER6) if incoming else IPv6(src=PEER6, dst=SWITCH6)
+        eth = Ether(src="02:00:00:00:00:01", dst="02:00:00:00:00:02")
+        frames.append(whole(eth / ip / UDP(sport=sport, dport=dport) / Raw(packet)))
+    return frames
+
+
+def jumbogram():
+    """An IPv6 jumbogram (RFC 2675): payload length 0, a hop-by-hop Jumbo
+    Payload option, UDP length 0, a CHK_SEANCE padded to 70,012 bytes."""
+    payload = bytes([1, 0, 0x88, 0, 0, 0, 7, 0, 0, 0, 3, 0]) + bytes(70000)
+    udp = struct.pack(">HHHH", 40000, PORT, 0, 0) + payload
+    hop_by_hop = bytes([17, 0, 0xC2, 4]) + struct.pack(">I", len(udp) + 8)
+    ip = IPv6(src=PEER6, dst=SWITCH6, nh=0, plen=0)
+    data = bytes(Ether(src="02:00:00:00:00:01", dst="02:00:00:00:00:02") / ip) + hop_by_hop + udp
+    return data, len(data)
+
+
 def noise(rng, n):
     eth = Ether(src="02:00:00:00:00:01", dst="02:00:00:00:00:03")
     junk = bytes(rng.randrange(256) for _ in range(rng.randrange(1, 60)))
@@ -203,6 +238,9 @@ def main():
     lying = Ether() / IP(src=PEER, dst=SWITCH) / UDP(sport=40000, dport=PORT, len=500) / Raw(long_packet[:40])
     frames.append(whole(lying))
     write_pcap(f"{outdir}/broken.pcap", frames)
+
+    write_pcap(f"{outdir}/ports.pcap", port_frames(trace_packets))
+    write_pcap(f"{outdir}/jumbo.pcap", [jumbogram()], snaplen=262144)
 
     for path in frame_files:
         link, frames = fuzz_frames(path)

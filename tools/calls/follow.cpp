@@ -27,7 +27,7 @@ bool SeanceLinks::add(std::uint32_t a, std::uint32_t b) {
     const auto known = next_.find(a);
     if (known != next_.end() && std::find(known->second.begin(), known->second.end(), b) != known->second.end())
         return true;
-    if (links_ >= kMaxLinks) {
+    if (links_ >= max_links_) {
         ++dropped_;
         return false;
     }
@@ -58,7 +58,9 @@ std::vector<std::uint32_t> SeanceLinks::followed(std::uint32_t seance) const {
     return out;
 }
 
-FollowedSeances::FollowedSeances(std::uint32_t seance) { set_.insert(seance); }
+FollowedSeances::FollowedSeances(std::uint32_t seance, std::size_t max_links) : links_(max_links) {
+    set_.insert(seance);
+}
 
 FollowedSeances::FollowedSeances(const std::vector<std::uint32_t>& seances) : set_(seances.begin(), seances.end()) {}
 

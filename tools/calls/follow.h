@@ -26,6 +26,9 @@ public:
     // a capture of nothing but links cannot take the memory.
     static constexpr std::size_t kMaxLinks = std::size_t{1} << 20;
 
+    // max_links: a unit test's smaller limit.
+    explicit SeanceLinks(std::size_t max_links = kMaxLinks) : max_links_(max_links) {}
+
     // False when the link was dropped (the graph is full). A link of a seance
     // to itself, and one already known, change nothing.
     bool add(std::uint32_t a, std::uint32_t b);
@@ -40,6 +43,7 @@ public:
 
 private:
     std::unordered_map<std::uint32_t, std::vector<std::uint32_t>> next_;
+    std::size_t max_links_;
     std::size_t links_ = 0;
     std::size_t dropped_ = 0;
 };
@@ -50,7 +54,8 @@ private:
 // to the followed seances is remembered and joins them too.
 class FollowedSeances {
 public:
-    explicit FollowedSeances(std::uint32_t seance);
+    // max_links: a unit test's smaller limit of links remembered.
+    explicit FollowedSeances(std::uint32_t seance, std::size_t max_links = SeanceLinks::kMaxLinks);
     // Every seance of a set already known (a first pass over the input).
     explicit FollowedSeances(const std::vector<std::uint32_t>& seances);
 

@@ -210,7 +210,7 @@ void DecodeRun::decode_hex(Worker& worker, Batch& batch, const std::string& name
             }
         }
         if (scan.kind != HexScan::Kind::Packet) continue;
-        ++packets_read_;
+        if (calls_) ++packets_read_;  // one thread decodes with --calls
         if (!format_.filter.keeps(bytes.data(), scan.size) || !followed(bytes.data(), scan.size) ||
             !show(bytes.data(), scan.size, nullptr))
             continue;
@@ -231,7 +231,7 @@ void DecodeRun::run_binary(const std::string& path, const std::string& name) {
     case PacketFile::TooLong: return report_now(name, "packet longer than " + std::to_string(kMaxPacketLength) + " bytes");
     case PacketFile::Packet: break;
     }
-    ++packets_read_;
+    if (calls_) ++packets_read_;
     if (!format_.filter.keeps(packet.data(), packet.size()) || !followed(packet.data(), packet.size()) ||
         !show(packet.data(), packet.size(), nullptr))
         return;

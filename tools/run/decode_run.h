@@ -107,7 +107,7 @@ private:
     bool follow_learns_ = false;  // one pass: each link is followed from when it is seen
     bool links_pass_ = false;     // the first of two passes: links only, nothing written
     SeanceLinks links_;
-    unsigned long long packets_read_ = 0;  // hex traces and packet files: the number of the packet read
+    unsigned long long packets_read_ = 0;  // --calls on hex traces and packet files: the packet's number
 };
 
 }  // namespace tool
