@@ -6,9 +6,7 @@ The SVG is read with Python's XML parser; what it should hold is asked of
 TOOL itself: the lines (--seance) and JSON objects (--json) of the packets
 of SEANCES (a,b,c) in CAPTURE, with --port PORT.
 """
-import json
 import os
-import subprocess
 import sys
 import xml.etree.ElementTree as ET
 
