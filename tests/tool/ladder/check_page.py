@@ -17,7 +17,7 @@ import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from cdp import Browser  # noqa: E402
-from tool_packets import call_packets, tool_lines  # noqa: E402,F401
+from tool_packets import call_packets, tool_lines  # noqa: E402
 
 CHROMIUM = os.environ.get("PAKETLOG_CHROMIUM", "/usr/bin/chromium")
 

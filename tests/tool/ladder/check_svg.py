@@ -11,7 +11,7 @@ import sys
 import xml.etree.ElementTree as ET
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from tool_packets import call_packets, tool_lines  # noqa: E402,F401
+from tool_packets import call_packets  # noqa: E402
 
 SVG = "{http://www.w3.org/2000/svg}"
 
