@@ -3,14 +3,12 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "cp1251.h"
+#include "packet/testcall_formats.h"
 #include "paketlog.h"
 #include "wire/packet_types.h"
 
 namespace bench {
 namespace {
-
-using paketlog::detail::cp1251;
 
 // ---- operator lines, one snprintf each ------------------------------------
 
@@ -63,19 +61,9 @@ int op_klt(char* d, int n, const LineArgs& a) {
 
 // ---- test-call lines ------------------------------------------------------
 
-constexpr auto kDigit = cp1251("%s [%u] %s");
-constexpr auto kDialNumber =
-    cp1251("%s Вызваемый номер=[%s, Кат=%d, %s] Вызывающий номер=[%s,Кат=%d %s] Параметр=0x%08X %s");
-constexpr auto kControlCause = cp1251("%s %s Сеанс=%u Причина:%s Параметр=0x%08X %s");
-constexpr auto kControlSeance = cp1251("%s %s Сеанс=%u Параметр=0x%08X %s");
-constexpr auto kControl = cp1251("%s %s Параметр=0x%08X %s");
-constexpr auto kCallingNum = cp1251("%s Номер=[%s,Кат=%d %s] Параметр=0x%08X %s");
-constexpr auto kChkSeance = cp1251("%s Сеанс=%u Количество=%d %s");
-constexpr auto kCngSeance = cp1251("%s Сеанс=%u Новый сеанс=%u Номер=[%s,Кат=%d %s] Параметр=0x%08X %s");
-constexpr auto kMoveCall = cp1251("%s Сеанс=%u Другой сеанс=%u Параметр=0x%08X %s");
-constexpr auto kUser2User = cp1251("%s Команда=0x%X Параметр=0x%llX %s");
-constexpr auto kRtpData = cp1251("%s RTP id=%u Назн=%u %s EAP=%d %s");
-constexpr auto kConnect = cp1251("%s Тип=%s Источник=%s Параметр=0x%08X %s");
+// The formats are the library's own (src/packet/testcall_formats.h), so the
+// floor's one snprintf is the one the library's line ends with.
+using namespace paketlog::detail::testcall;
 
 int tc_digit(char* d, int n, const LineArgs& a) {
     return std::snprintf(d, n, kDigit.s, a.header.c_str(), a.small, a.block.c_str());
@@ -122,7 +110,7 @@ int tc_connect(char* d, int n, const LineArgs& a) {
                          a.param, a.block.c_str());
 }
 int tc_klt(char* d, int n, const LineArgs& a) {
-    return std::snprintf(d, n, "%s %s", a.header.c_str(), a.block.c_str());
+    return std::snprintf(d, n, kBlockOnly, a.header.c_str(), a.block.c_str());
 }
 
 // ---- arguments, rendered once by the library's own renderers --------------
@@ -279,8 +267,6 @@ FloorLine operator_floor(const Sample& s, unsigned char msg_type, unsigned char 
 }
 
 FloorLine testcall_floor(const Sample& s, bool incoming) {
-    static constexpr auto kIncoming = cp1251("<< пакет ");
-    static constexpr auto kOutgoing = cp1251(">> пакет ");
     FloorLine f;
     f.args = common_args(s, 160, true);
     char header[256];

@@ -1,6 +1,7 @@
 #include "samples.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 #include "paketlog.h"
@@ -72,7 +73,8 @@ Bytes number_record(const std::string& digits, unsigned category, unsigned prope
     v[4] = static_cast<unsigned char>(category);
     v[5] = static_cast<unsigned char>(property);
     v[6] = static_cast<unsigned char>(digits.size());
-    for (std::size_t i = 0; i < digits.size() && i < 20; ++i) v[7 + i] = static_cast<unsigned char>(digit_code(digits[i]));
+    for (std::size_t i = 0; i < digits.size() && i < sizeof(_PD_NUMBER::digits); ++i)
+        v[offsetof(_PD_NUMBER, digits) + i] = static_cast<unsigned char>(digit_code(digits[i]));
     return v;
 }
 

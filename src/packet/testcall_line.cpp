@@ -2,8 +2,8 @@
 #include <cstdio>
 #include <iterator>
 
-#include "cp1251.h"
 #include "packet/layout.h"
+#include "packet/testcall_formats.h"
 #include "wire/block_walk.h"
 #include "workspace.h"
 
@@ -11,29 +11,11 @@ using namespace paketlog::detail;
 using namespace paketlog::wire;
 
 namespace {
-constexpr auto kIncoming = cp1251("<< пакет ");
-constexpr auto kOutgoing = cp1251(">> пакет ");
+using namespace paketlog::detail::testcall;
+
 // The prefix is 9 bytes and a blank follows it: the name starts at dst + 10.
 static_assert(kIncoming.size() == 9 && kOutgoing.size() == 9, "direction prefixes are 9 bytes");
 constexpr int kNameAt = 10;
-
-constexpr auto kUnknown = cp1251("%s Неизвестный пакет Тип=0x%02X");
-constexpr auto kTruncatedType = cp1251("%s Пакет обрезан: %u из %u байт");
-constexpr auto kTruncated = cp1251("%s %s Пакет обрезан: %u из %u байт");
-
-constexpr auto kDigit = cp1251("%s [%u] %s");
-constexpr auto kDialNumber =
-    cp1251("%s Вызваемый номер=[%s, Кат=%d, %s] Вызывающий номер=[%s,Кат=%d %s] Параметр=0x%08X %s");
-constexpr auto kControlCause = cp1251("%s %s Сеанс=%u Причина:%s Параметр=0x%08X %s");
-constexpr auto kControlSeance = cp1251("%s %s Сеанс=%u Параметр=0x%08X %s");
-constexpr auto kControl = cp1251("%s %s Параметр=0x%08X %s");
-constexpr auto kCallingNum = cp1251("%s Номер=[%s,Кат=%d %s] Параметр=0x%08X %s");
-constexpr auto kChkSeance = cp1251("%s Сеанс=%u Количество=%d %s");
-constexpr auto kCngSeance = cp1251("%s Сеанс=%u Новый сеанс=%u Номер=[%s,Кат=%d %s] Параметр=0x%08X %s");
-constexpr auto kMoveCall = cp1251("%s Сеанс=%u Другой сеанс=%u Параметр=0x%08X %s");
-constexpr auto kUser2User = cp1251("%s Команда=0x%X Параметр=0x%llX %s");
-constexpr auto kRtpData = cp1251("%s RTP id=%u Назн=%u %s EAP=%d %s");
-constexpr auto kConnect = cp1251("%s Тип=%s Источник=%s Параметр=0x%08X %s");
 
 // Release (1, 131), reject (130) and channel release (140) show the session
 // and the cause; hold acknowledgement (5) the session alone.
@@ -127,7 +109,7 @@ char* testcall_line(paketlog::Workspace& ws, char* dst, int size, unsigned char*
         break;
     }
     default:  // 208 to 211: the block alone
-        std::snprintf(dst, size, "%s %s", header, block);
+        std::snprintf(dst, size, kBlockOnly, header, block);
         break;
     }
     return result;

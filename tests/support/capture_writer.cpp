@@ -17,6 +17,15 @@ void put16le(Bytes& out, unsigned v) {
 void put32le(Bytes& out, unsigned long v) {
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<unsigned char>(v >> (8 * i)));
 }
+void put16(Bytes& out, unsigned v, bool big_endian) {
+    if (big_endian)
+        put16be(out, v);
+    else
+        put16le(out, v);
+}
+void put32(Bytes& out, std::uint32_t v, bool big_endian) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<unsigned char>(v >> (big_endian ? 24 - 8 * i : 8 * i)));
+}
 void set16be(Bytes& out, std::size_t at, unsigned v) {
     out[at] = static_cast<unsigned char>(v >> 8);
     out[at + 1] = static_cast<unsigned char>(v);
@@ -47,9 +56,10 @@ Bytes udp_datagram(const UdpFlow& flow, const Bytes& payload) {
     Bytes udp;
     put16be(udp, flow.src_port);
     put16be(udp, flow.dst_port);
-    put16be(udp, static_cast<unsigned>(udp_length));
+    put16be(udp, udp_length > 0xFFFF ? 0 : static_cast<unsigned>(udp_length));
     put16be(udp, 0);
     udp.insert(udp.end(), payload.begin(), payload.end());
+    if (!flow.checksum) return udp;
 
     const unsigned char* src = flow.ipv6 ? kIPv6Src : kIPv4Src;
     const unsigned char* dst = flow.ipv6 ? kIPv6Dst : kIPv4Dst;
@@ -166,20 +176,52 @@ Bytes ip_piece(LinkLayer link, const UdpFlow& flow, std::size_t offset, bool mor
     return frame;
 }
 
-Bytes pcap_file(int link_type, const std::vector<CapturedFrame>& frames) {
+Bytes ip_packet(const UdpFlow& flow, const Bytes& carried, long piece_at, bool more) {
+    Bytes ip = ip_header(flow, carried.size(), piece_at, more);
+    ip.insert(ip.end(), carried.begin(), carried.end());
+    return ip;
+}
+
+unsigned internet_checksum(const unsigned char* bytes, std::size_t size) { return fold(sum_words(bytes, size, 0)); }
+
+Bytes ipv6_jumbogram(const Bytes& udp) {
+    Bytes ip = {0x60, 0, 0, 0, 0, 0, 0 /* next header: hop-by-hop options */, 64};
+    ip.insert(ip.end(), kIPv6Src, kIPv6Src + 16);
+    ip.insert(ip.end(), kIPv6Dst, kIPv6Dst + 16);
+    ip.insert(ip.end(), {17, 0, 0xC2, 4});  // next header UDP; the jumbo payload option
+    const std::size_t jumbo = 8 + udp.size();
+    for (int shift = 24; shift >= 0; shift -= 8) ip.push_back(static_cast<unsigned char>(jumbo >> shift));
+    ip.insert(ip.end(), udp.begin(), udp.end());
+    return ip;
+}
+
+void put_pcap_header(Bytes& out, const PcapLayout& layout) {
+    const bool big = layout.big_endian;
+    put32(out, layout.nanoseconds ? 0xA1B23C4D : 0xA1B2C3D4, big);
+    put16(out, layout.version_major, big);
+    put16(out, layout.version_minor, big);
+    put32(out, 0, big);  // time zone
+    put32(out, 0, big);  // accuracy
+    put32(out, layout.snaplen, big);
+    put32(out, layout.link_type, big);
+}
+
+void put_pcap_record_header(Bytes& out, const PcapLayout& layout, const PcapRecordHeader& record) {
+    put32(out, record.seconds, layout.big_endian);
+    put32(out, record.fraction, layout.big_endian);
+    put32(out, record.caplen, layout.big_endian);
+    put32(out, record.length, layout.big_endian);
+}
+
+Bytes pcap_file(const PcapLayout& layout, const std::vector<CapturedFrame>& frames) {
     Bytes out;
-    put32le(out, 0xA1B2C3D4);
-    put16le(out, 2);
-    put16le(out, 4);
-    put32le(out, 0);  // time zone
-    put32le(out, 0);  // accuracy
-    put32le(out, 65535);
-    put32le(out, static_cast<unsigned long>(link_type));
+    put_pcap_header(out, layout);
     for (const CapturedFrame& f : frames) {
-        put32le(out, static_cast<unsigned long>(f.seconds));
-        put32le(out, static_cast<unsigned long>(f.microseconds));
-        put32le(out, f.bytes.size());
-        put32le(out, f.bytes.size());
+        PcapRecordHeader record;
+        record.seconds = static_cast<std::uint32_t>(f.seconds);
+        record.fraction = static_cast<std::uint32_t>(f.microseconds);
+        record.caplen = record.length = static_cast<std::uint32_t>(f.bytes.size());
+        put_pcap_record_header(out, layout, record);
         out.insert(out.end(), f.bytes.begin(), f.bytes.end());
     }
     return out;

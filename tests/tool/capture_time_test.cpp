@@ -7,6 +7,8 @@
 #include <ctime>
 #include <string>
 
+#include "time_zone.h"
+
 using namespace paketlog::tool;
 
 namespace {
@@ -24,19 +26,6 @@ std::string iso(std::int64_t seconds, std::uint32_t nanoseconds, int digits) {
     t.digits = digits;
     return std::string(text, TimeWriter::write_iso_utc(t, text));
 }
-
-// Sets TZ for one test and puts the old one back.
-struct Zone {
-    explicit Zone(const char* tz) : old(std::getenv("TZ") ? std::getenv("TZ") : "") {
-        setenv("TZ", tz, 1);
-        tzset();
-    }
-    ~Zone() {
-        setenv("TZ", old.c_str(), 1);
-        tzset();
-    }
-    std::string old;
-};
 
 }  // namespace
 
@@ -91,7 +80,7 @@ TEST(CaptureTime, DeltaSinceThePreviousPacketEvenBackwards) {
 
 // The local minute is cached; a clock change inside the cached hour must still show.
 TEST(CaptureTime, LocalTimeFollowsAClockChange) {
-    const Zone zone("EET-2EEST,M3.5.0/3,M10.5.0/4");
+    const TimeZone zone("EET-2EEST,M3.5.0/3,M10.5.0/4");
     TimeWriter writer;
     const std::int64_t change = 1711846800;  // 2024-03-31 01:00:00 UTC: 03:00 EET becomes 04:00 EEST
     EXPECT_EQ(shown(writer, TimeFormat::Date, normal_time(change - 1, 0, 6)), "2024-03-31 02:59:59.000000");

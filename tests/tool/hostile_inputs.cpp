@@ -9,77 +9,52 @@
 #include <string>
 #include <vector>
 
+#include "capture_writer.h"
+
 namespace {
 
-using Bytes = std::vector<unsigned char>;
+using paketlog::tool::Bytes;
+using paketlog::tool::UdpFlow;
 
 const Bytes kDialDigit = {0x00, 0x00, 0x80, 0x00, 0x00, 0x00, 0x11, 0x00, 0x00, 0x00, 0x05, 0x00};
 
-void put16be(Bytes& out, std::size_t v) {
-    out.push_back(static_cast<unsigned char>(v >> 8));
-    out.push_back(static_cast<unsigned char>(v));
-}
-void put32le(Bytes& out, std::size_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<unsigned char>(v >> (8 * i)));
+// 40000 -> `dst_port`, no UDP checksum.
+UdpFlow flow_to(unsigned short dst_port = 7700) {
+    UdpFlow flow;
+    flow.dst_port = dst_port;
+    flow.checksum = false;
+    return flow;
 }
 
 // The UDP header (checksum 0: none) and the payload.
-Bytes udp(const Bytes& payload, std::size_t dst_port = 7700) {
-    Bytes out;
-    put16be(out, 40000);
-    put16be(out, dst_port);
-    put16be(out, payload.size() + 8 > 0xFFFF ? 0 : payload.size() + 8);  // 0 in a jumbogram
-    put16be(out, 0);
-    out.insert(out.end(), payload.begin(), payload.end());
-    return out;
+Bytes udp(const Bytes& payload, unsigned short dst_port = 7700) {
+    return paketlog::tool::udp_datagram(flow_to(dst_port), payload);
 }
 
 // An IPv4 frame carrying `bytes` at `offset` of datagram `id`, 192.0.2.10 -> 192.0.2.20.
 Bytes ipv4(unsigned id, std::size_t offset, bool more, const Bytes& bytes, bool fragment = true) {
-    Bytes out = {0x45, 0};
-    put16be(out, 20 + bytes.size());
-    put16be(out, id);
-    put16be(out, fragment ? (more ? 0x2000 : 0) | offset / 8 : 0x4000);
-    out.insert(out.end(), {64, 17, 0, 0, 192, 0, 2, 10, 192, 0, 2, 20});
-    unsigned long sum = 0;
-    for (std::size_t i = 0; i < 20; i += 2) sum += static_cast<unsigned long>(out[i] << 8 | out[i + 1]);
-    while (sum >> 16) sum = (sum & 0xFFFF) + (sum >> 16);
-    out[10] = static_cast<unsigned char>(~sum >> 8);
-    out[11] = static_cast<unsigned char>(~sum);
-    out.insert(out.end(), bytes.begin(), bytes.end());
-    return out;
-}
-
-// An IPv6 jumbogram: payload length 0, its length in a hop-by-hop option.
-Bytes jumbogram(const Bytes& payload) {
-    const Bytes datagram = udp(payload);
-    Bytes out = {0x60, 0, 0, 0, 0, 0, 0 /* hop-by-hop */, 64};
-    for (unsigned char last : {0x10, 0x20})
-        out.insert(out.end(), {0x20, 0x01, 0x0d, 0xb8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, last});
-    out.insert(out.end(), {17, 0, 0xC2, 4});  // next header UDP; the jumbo payload option
-    const std::size_t jumbo = 8 + datagram.size();
-    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<unsigned char>(jumbo >> shift));
-    out.insert(out.end(), datagram.begin(), datagram.end());
-    return out;
+    UdpFlow flow = flow_to();
+    flow.id = id;
+    return paketlog::tool::ip_packet(flow, bytes, fragment ? static_cast<long>(offset) : -1, more);
 }
 
 // A pcap file of raw IP frames (LINKTYPE_RAW), a millisecond apart, room for
 // frames past 65,535 bytes; `snap` when not 0: each frame cut to that many bytes.
 bool write(const std::string& path, const std::vector<Bytes>& frames, std::size_t snap = 0) {
+    paketlog::tool::PcapLayout layout;
+    layout.snaplen = 262144;
+    layout.link_type = 101;
     Bytes out;
-    put32le(out, 0xA1B2C3D4);
-    put32le(out, 2 | 4 << 16);
-    put32le(out, 0);
-    put32le(out, 0);
-    put32le(out, 262144);
-    put32le(out, 101);
+    paketlog::tool::put_pcap_header(out, layout);
     std::size_t ms = 0;
     for (const Bytes& frame : frames) {
-        put32le(out, 1709285400 + ms / 1000);
-        put32le(out, ms % 1000 * 1000);
+        paketlog::tool::PcapRecordHeader record;
+        record.seconds = static_cast<std::uint32_t>(1709285400 + ms / 1000);
+        record.fraction = static_cast<std::uint32_t>(ms % 1000 * 1000);
         const std::size_t caplen = snap != 0 && frame.size() > snap ? snap : frame.size();
-        put32le(out, caplen);
-        put32le(out, frame.size());
+        record.caplen = static_cast<std::uint32_t>(caplen);
+        record.length = static_cast<std::uint32_t>(frame.size());
+        paketlog::tool::put_pcap_record_header(out, layout, record);
         out.insert(out.end(), frame.begin(), frame.begin() + static_cast<std::ptrdiff_t>(caplen));
         ++ms;
     }
@@ -153,7 +128,7 @@ int main(int argc, char** argv) {
     ok &= write(dir + "lost-after-refused.pcap", then_good(frames));
 
     // A UDP payload of 70,000 bytes in an IPv6 jumbogram.
-    ok &= write(dir + "jumbogram.pcap", then_good({jumbogram(Bytes(70000, 0xAB))}));
+    ok &= write(dir + "jumbogram.pcap", then_good({paketlog::tool::ipv6_jumbogram(udp(Bytes(70000, 0xAB)))}));
 
     // An empty datagram, then one cut before the end of its UDP header.
     ok &= write(dir + "empty-and-cut.pcap",

@@ -3,7 +3,7 @@
 #   run -> ladder, output -> capture, hex -> parallel, decode -> text
 #   run, ladder, output -> calls -> text (and the library's packet layouts, wire)
 # A file of a folder includes headers of its own folder and of the folders
-# below it only. Usage: layering.sh TOOLS_DIR
+# below it only; a folder's *_simd.h only its own files. Usage: layering.sh TOOLS_DIR
 set -uo pipefail
 tools=${1:?usage: layering.sh TOOLS_DIR}
 
@@ -44,5 +44,13 @@ for entry in "$tools"/*; do
     done < <(sed -n 's|^#include "\([a-z_]*\)/.*"|\1|p' "$file")
   done
 done
+# A folder's *_simd.h (the fast ways of its portable code) is its own.
+while IFS= read -r line; do
+  file=${line%%:*}
+  header=$(sed -n 's|.*#include "\([a-z_]*/[a-z0-9_]*_simd\.h\)".*|\1|p' <<<"${line#*:}")
+  [ "$(basename "$(dirname "$file")")" = "${header%%/*}" ] && continue
+  echo "tools/${file#"$tools"/} includes ${header}, private to tools/${header%%/*}"
+  status=1
+done < <(grep -H '#include "[a-z_]*/[a-z0-9_]*_simd\.h"' "$tools"/*/*.h "$tools"/*/*.cpp)
 [ "$status" -eq 0 ] && echo "layering: every include points down"
 exit "$status"

@@ -16,52 +16,25 @@
 
 #include "capture/capture_reader.h"
 #include "capture/pcap_file.h"
+#include "capture_writer.h"
 
 using namespace paketlog::tool;
 
 namespace {
 
 struct Record {
-    std::uint32_t seconds;
-    std::uint32_t fraction;
-    std::uint32_t caplen;  // as the record header says
-    std::uint32_t length;
-    std::string data;      // what follows the header (its size may differ from caplen)
+    PcapRecordHeader header;  // as it is written, whatever follows it
+    std::string data;         // what follows the header (its size may differ from the caplen)
 };
 
-struct Layout {
-    bool big = false;
-    bool nano = false;
-    std::uint32_t snaplen = 65535;
-    std::uint32_t link_type = 1;
-};
-
-void put32(std::string& out, std::uint32_t v, bool big) {
-    for (int k = 0; k < 4; ++k) out += static_cast<char>(v >> (big ? 24 - 8 * k : 8 * k) & 0xFF);
-}
-
-void put16(std::string& out, unsigned v, bool big) {
-    out += static_cast<char>(big ? v >> 8 : v & 0xFF);
-    out += static_cast<char>(big ? v & 0xFF : v >> 8);
-}
-
-std::string capture_of(const Layout& l, const std::vector<Record>& records) {
-    std::string out;
-    put32(out, l.nano ? 0xA1B23C4D : 0xA1B2C3D4, l.big);
-    put16(out, 2, l.big);
-    put16(out, 4, l.big);
-    put32(out, 0, l.big);
-    put32(out, 0, l.big);
-    put32(out, l.snaplen, l.big);
-    put32(out, l.link_type, l.big);
+std::string capture_of(const PcapLayout& layout, const std::vector<Record>& records) {
+    Bytes out;
+    put_pcap_header(out, layout);
     for (const Record& r : records) {
-        put32(out, r.seconds, l.big);
-        put32(out, r.fraction, l.big);
-        put32(out, r.caplen, l.big);
-        put32(out, r.length, l.big);
-        out += r.data;
+        put_pcap_record_header(out, layout, r.header);
+        out.insert(out.end(), r.data.begin(), r.data.end());
     }
-    return out;
+    return std::string(out.begin(), out.end());
 }
 
 std::string frame_text(const CaptureTime& t, std::size_t caplen, std::size_t length, const unsigned char* data) {
@@ -121,7 +94,7 @@ std::vector<std::string> by_pcap_file(std::string bytes) {
 }
 
 std::vector<Record> three_frames() {
-    return {{1709285400, 250001, 4, 60, "abcd"}, {1709285401, 999999, 0, 0, ""}, {5, 7, 6, 6, "uvwxyz"}};
+    return {{{1709285400, 250001, 4, 60}, "abcd"}, {{1709285401, 999999, 0, 0}, ""}, {{5, 7, 6, 6}, "uvwxyz"}};
 }
 
 }  // namespace
@@ -129,9 +102,9 @@ std::vector<Record> three_frames() {
 TEST(PcapFile, FramesAsLibpcapReadsThemInEveryByteOrderAndPrecision) {
     for (const bool big : {false, true}) {
         for (const bool nano : {false, true}) {
-            Layout l;
-            l.big = big;
-            l.nano = nano;
+            PcapLayout l;
+            l.big_endian = big;
+            l.nanoseconds = nano;
             const std::string bytes = capture_of(l, three_frames());
             EXPECT_EQ(by_pcap_file(bytes), by_libpcap(bytes)) << big << nano;
         }
@@ -141,42 +114,42 @@ TEST(PcapFile, FramesAsLibpcapReadsThemInEveryByteOrderAndPrecision) {
 // Frames enough to be read in several reads, the last frame straddling them.
 TEST(PcapFile, ManyFramesAcrossReads) {
     std::vector<Record> records;
-    for (std::uint32_t n = 0; n < 5000; ++n) records.push_back({n, n, 100 + n % 50, 200, std::string(100 + n % 50, 'a' + n % 26)});
-    const std::string bytes = capture_of(Layout{}, records);
+    for (std::uint32_t n = 0; n < 5000; ++n) records.push_back({{n, n, 100 + n % 50, 200}, std::string(100 + n % 50, 'a' + n % 26)});
+    const std::string bytes = capture_of(PcapLayout{}, records);
     EXPECT_EQ(by_pcap_file(bytes), by_libpcap(bytes));
 }
 
-std::vector<Record> far_times() { return {{0xFFFFFFFF, 0xFFFFFFFF, 1, 1, "a"}, {0x80000000, 0xF0000000, 1, 1, "b"}}; }
+std::vector<Record> far_times() { return {{{0xFFFFFFFF, 0xFFFFFFFF, 1, 1}, "a"}, {{0x80000000, 0xF0000000, 1, 1}, "b"}}; }
 
 // libpcap reads them signed in the machine's byte order, unsigned in the other.
 TEST(PcapFile, TimeFieldsAtTheirEndsInTheMachinesByteOrder) {
-    const std::string bytes = capture_of(Layout{}, far_times());
+    const std::string bytes = capture_of(PcapLayout{}, far_times());
     EXPECT_EQ(by_pcap_file(bytes), by_libpcap(bytes));
 }
 
 TEST(PcapFile, TimeFieldsAtTheirEndsInTheOtherByteOrder) {
-    Layout l;
-    l.big = true;
+    PcapLayout l;
+    l.big_endian = true;
     const std::string bytes = capture_of(l, far_times());
     EXPECT_EQ(by_pcap_file(bytes), by_libpcap(bytes));
 }
 
 TEST(PcapFile, RawLinkTypeNumberedAsLibpcapDoes) {
-    Layout l;
+    PcapLayout l;
     l.link_type = 101;
     const std::string bytes = capture_of(l, three_frames());
     EXPECT_EQ(by_pcap_file(bytes), by_libpcap(bytes));
 }
 
 TEST(PcapFile, FrameLongerThanTheSnapshotIsCutToIt) {
-    Layout l;
+    PcapLayout l;
     l.snaplen = 3;
     const std::string bytes = capture_of(l, three_frames());
     EXPECT_EQ(by_pcap_file(bytes), by_libpcap(bytes));
 }
 
 TEST(PcapFile, SnapshotOfNothingMeansTheLimit) {
-    Layout l;
+    PcapLayout l;
     l.snaplen = 0;
     const std::string bytes = capture_of(l, three_frames());
     EXPECT_EQ(by_pcap_file(bytes), by_libpcap(bytes));
@@ -184,73 +157,73 @@ TEST(PcapFile, SnapshotOfNothingMeansTheLimit) {
 
 // A snapshot length above the frame limit stands, and names the limit a frame crosses.
 TEST(PcapFile, SnapshotAboveTheLimit) {
-    Layout l;
+    PcapLayout l;
     l.snaplen = kMaxCaplen + 64;
-    const std::string bytes = capture_of(l, {{1, 1, kMaxCaplen + 1, 9, std::string(kMaxCaplen + 1, 'x')}});
+    const std::string bytes = capture_of(l, {{{1, 1, kMaxCaplen + 1, 9}, std::string(kMaxCaplen + 1, 'x')}});
     EXPECT_EQ(by_pcap_file(bytes), by_libpcap(bytes));
 }
 
 TEST(PcapFile, SnapshotTooLargeForAnIntMeansTheLimit) {
-    Layout l;
+    PcapLayout l;
     l.snaplen = 0x80000000;
-    const std::string bytes = capture_of(l, {{1, 1, kMaxCaplen + 1, 9, std::string(kMaxCaplen + 1, 'x')}});
+    const std::string bytes = capture_of(l, {{{1, 1, kMaxCaplen + 1, 9}, std::string(kMaxCaplen + 1, 'x')}});
     EXPECT_EQ(by_pcap_file(bytes), by_libpcap(bytes));
 }
 
 // Cut short inside the part of a frame longer than the snapshot that libpcap keeps.
 TEST(PcapFile, FrameLongerThanTheSnapshotCutShortBeforeIt) {
-    Layout l;
+    PcapLayout l;
     l.snaplen = 8;
-    const std::string bytes = capture_of(l, {{1, 1, 20, 20, "abcd"}});
+    const std::string bytes = capture_of(l, {{{1, 1, 20, 20}, "abcd"}});
     EXPECT_EQ(by_pcap_file(bytes), by_libpcap(bytes));
 }
 
 TEST(PcapFile, LongestFrameIsRead) {
-    const std::string bytes = capture_of(Layout{}, {{1, 1, kMaxCaplen, kMaxCaplen, std::string(kMaxCaplen, 'x')}});
+    const std::string bytes = capture_of(PcapLayout{}, {{{1, 1, kMaxCaplen, kMaxCaplen}, std::string(kMaxCaplen, 'x')}});
     EXPECT_EQ(by_pcap_file(bytes), by_libpcap(bytes));
 }
 
 TEST(PcapFile, OneBytePastTheLongestFrameIsAnError) {
     const std::string bytes =
-        capture_of(Layout{}, {{1, 1, 2, 2, "ok"}, {1, 1, kMaxCaplen + 1, 9, std::string(kMaxCaplen + 1, 'x')}});
+        capture_of(PcapLayout{}, {{{1, 1, 2, 2}, "ok"}, {{1, 1, kMaxCaplen + 1, 9}, std::string(kMaxCaplen + 1, 'x')}});
     EXPECT_EQ(by_pcap_file(bytes), by_libpcap(bytes));
 }
 
 TEST(PcapFile, RecordHeaderCutShortIsAnError) {
-    const std::string bytes = capture_of(Layout{}, three_frames()) + std::string(15, '\0');
+    const std::string bytes = capture_of(PcapLayout{}, three_frames()) + std::string(15, '\0');
     EXPECT_EQ(by_pcap_file(bytes), by_libpcap(bytes));
 }
 
 TEST(PcapFile, FrameCutShortIsAnError) {
-    std::string bytes = capture_of(Layout{}, three_frames());
+    std::string bytes = capture_of(PcapLayout{}, three_frames());
     bytes.pop_back();
     EXPECT_EQ(by_pcap_file(bytes), by_libpcap(bytes));
 }
 
 TEST(PcapFile, NoFramesAtAll) {
-    const std::string bytes = capture_of(Layout{}, {});
+    const std::string bytes = capture_of(PcapLayout{}, {});
     EXPECT_EQ(by_pcap_file(bytes), by_libpcap(bytes));
 }
 
 // What the reader does not take goes to libpcap, with its own messages.
 TEST(PcapFile, OtherVersionsAreLeftToLibpcap) {
-    std::string bytes = capture_of(Layout{}, three_frames());
-    bytes[6] = 3;  // version 2.3: lengths perhaps swapped
-    EXPECT_EQ(by_pcap_file(bytes), std::vector<std::string>{"not taken"});
+    PcapLayout l;
+    l.version_minor = 3;  // version 2.3: lengths perhaps swapped
+    EXPECT_EQ(by_pcap_file(capture_of(l, three_frames())), std::vector<std::string>{"not taken"});
 }
 
 TEST(PcapFile, LinkTypesTheCommandCannotDecodeAreLeftToLibpcap) {
-    Layout l;
+    PcapLayout l;
     l.link_type = 105;  // 802.11
     EXPECT_EQ(by_pcap_file(capture_of(l, three_frames())), std::vector<std::string>{"not taken"});
 }
 
 TEST(PcapFile, LinkTypeWithExtraBitsIsLeftToLibpcap) {
-    Layout l;
+    PcapLayout l;
     l.link_type = 0x10000001;  // Ethernet, with the length of a frame check sequence
     EXPECT_EQ(by_pcap_file(capture_of(l, three_frames())), std::vector<std::string>{"not taken"});
 }
 
 TEST(PcapFile, FileHeaderCutShortIsLeftToLibpcap) {
-    EXPECT_EQ(by_pcap_file(capture_of(Layout{}, {}).substr(0, 23)), std::vector<std::string>{"not taken"});
+    EXPECT_EQ(by_pcap_file(capture_of(PcapLayout{}, {}).substr(0, 23)), std::vector<std::string>{"not taken"});
 }

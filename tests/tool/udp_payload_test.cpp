@@ -154,3 +154,55 @@ TEST(UdpPayload, DatagramBehindTwentyVlanTagsIsFound) {
 TEST(UdpPayload, FrameBehindTwentyOneVlanTagsIsTooDeep) {
     EXPECT_EQ(behind_tags(kMaxVlanTags + 1).kind, Kind::Deep);
 }
+
+namespace {
+
+// The payload found in a frame of the flow carrying kPayload whose UDP
+// length field says `udp_length`; the IP length still counts all of it.
+Bytes payload_with_udp_length(bool ipv6, unsigned udp_length) {
+    UdpFlow flow;
+    flow.ipv6 = ipv6;
+    Bytes frame = udp_frame(LinkLayer::Ethernet, flow, kPayload);
+    const std::size_t at = kIp + (ipv6 ? 40 : 20) + 4;
+    frame[at] = static_cast<unsigned char>(udp_length >> 8);
+    frame[at + 1] = static_cast<unsigned char>(udp_length);
+    const UdpDatagram d = find_udp_payload(DLT_EN10MB, frame.data(), frame.size());
+    EXPECT_EQ(d.kind, Kind::Udp);
+    return Bytes(d.payload, d.payload + d.size);
+}
+
+Bytes first_of_payload(std::size_t n) { return Bytes(kPayload.begin(), kPayload.begin() + static_cast<long>(n)); }
+
+}  // namespace
+
+// A UDP length shorter than the IP payload ends the payload there: what
+// follows in the IP payload is no part of it.
+TEST(UdpPayload, UdpLengthShorterThanTheIpv4PayloadEndsThePayload) {
+    EXPECT_EQ(payload_with_udp_length(false, 8 + 5), first_of_payload(5));
+}
+
+TEST(UdpPayload, UdpLengthShorterThanTheIpv6PayloadEndsThePayload) {
+    EXPECT_EQ(payload_with_udp_length(true, 8 + 5), first_of_payload(5));
+}
+
+TEST(UdpPayload, UdpLengthOfTheHeaderAloneLeavesNoPayload) {
+    EXPECT_EQ(payload_with_udp_length(false, 8), Bytes{});
+}
+
+// Below the header's own 8 bytes the length means nothing: the IP length bounds the payload.
+TEST(UdpPayload, UdpLengthBelowTheHeaderLeavesTheIpLength) {
+    EXPECT_EQ(payload_with_udp_length(false, 7), kPayload);
+}
+
+TEST(UdpPayload, UdpLengthLongerThanTheIpPayloadLeavesTheIpLength) {
+    EXPECT_EQ(payload_with_udp_length(false, 8 + 13), kPayload);
+}
+
+// A datagram put back together from its pieces is bounded by its UDP length the same way.
+TEST(UdpPayload, UdpLengthShorterThanAReassembledDatagramEndsThePayload) {
+    Bytes udp = udp_datagram(UdpFlow{}, kPayload);
+    udp[4] = 0;
+    udp[5] = 8 + 5;
+    const UdpDatagram d = udp_in(udp.data(), udp.size());
+    EXPECT_EQ(Bytes(d.payload, d.payload + d.size), first_of_payload(5));
+}

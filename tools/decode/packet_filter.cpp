@@ -46,18 +46,24 @@ std::string small_letters(const std::string& text) {
 
 bool same_name(const std::string& a, const std::string& b) { return small_letters(a) == small_letters(b); }
 
-}  // namespace
-
-std::string packet_type_name(int type, bool testcall) {
-    if (type < 0) return "";
-    const CODE_NAME* table = testcall ? KesaPaketsTC : KesaPakets;
-    for (std::size_t i = 0; i < 14; ++i) {
-        if (table[i].code != type) continue;
-        std::string name = table[i].name;
+// The name `table` gives `type`, without the blanks and colon the lines put
+// after it; "" for a type it does not list.
+template <std::size_t N>
+std::string name_in(const CODE_NAME (&table)[N], int type) {
+    for (const CODE_NAME& row : table) {
+        if (row.code != type) continue;
+        std::string name = row.name;
         while (!name.empty() && (name.back() == ' ' || name.back() == ':')) name.pop_back();
         return name;
     }
     return "";
+}
+
+}  // namespace
+
+std::string packet_type_name(int type, bool testcall) {
+    if (type < 0) return "";
+    return testcall ? name_in(KesaPaketsTC, type) : name_in(KesaPakets, type);
 }
 
 std::string packet_type_list() {

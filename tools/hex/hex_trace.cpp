@@ -1,19 +1,15 @@
+// Hex traces: the lines of hex digits as the bytes they spell. Many digits
+// are read at once where the build allows it (hex_trace_simd.h); the rest
+// of a line is read pair by pair as the format says.
 #include "hex/hex_trace.h"
 
 #include <array>
 #include <cstdio>
 #include <cstring>
 
+#include "hex/hex_trace_simd.h"
 #include "paketlog.h"
 #include "text/cpu_features.h"
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-#if defined(__SSE2__) && defined(PAKETLOG_X86_FEATURES)
-#include <immintrin.h>
-#define PAKETLOG_DIGITS_AVX2 1
-#endif
 
 namespace paketlog {
 namespace tool {
@@ -33,7 +29,11 @@ constexpr std::array<signed char, 256> kHexValues = [] {
 
 int hex_value(char c) { return kHexValues[static_cast<unsigned char>(c)]; }
 
-#if !defined(__SSE2__)
+#if defined(PAKETLOG_HEX_SIMD)
+using hex_simd::all_digits;
+using hex_simd::sixteen_digits;
+using hex_simd::thirty_two_digits;
+#else
 // Value of every pair of characters (the first in the low byte) as two hex
 // digits, kNoPair for a pair that is none: one look-up a byte.
 constexpr unsigned kNoPair = 0x100;
@@ -46,108 +46,7 @@ const std::array<unsigned short, 65536> kPairValues = [] {
     }
     return values;
 }();
-#endif
 
-#if defined(__SSE2__)
-// The sixteen characters at `digits` as eight 16-bit lanes in `joined`, each
-// the byte its two digits make (anything, where they are none); 0xFF in each
-// byte lane of the result whose character is a hex digit.
-inline __m128i digit_pairs(const char* digits, __m128i& joined) {
-    // As unsigned bytes, a digit is at most 9 above '0', a letter (either
-    // case) at most 5 above 'a': each one minimum and one compare.
-    const __m128i text = _mm_loadu_si128(reinterpret_cast<const __m128i*>(digits));
-    const __m128i from_zero = _mm_sub_epi8(text, _mm_set1_epi8('0'));
-    const __m128i from_a = _mm_sub_epi8(_mm_or_si128(text, _mm_set1_epi8(0x20)), _mm_set1_epi8('a'));
-    const __m128i digit = _mm_cmpeq_epi8(_mm_min_epu8(from_zero, _mm_set1_epi8(9)), from_zero);
-    const __m128i letter = _mm_cmpeq_epi8(_mm_min_epu8(from_a, _mm_set1_epi8(5)), from_a);
-    // A digit is worth its low four bits, a letter nine more.
-    const __m128i values =
-        _mm_add_epi8(_mm_and_si128(text, _mm_set1_epi8(0x0F)), _mm_and_si128(letter, _mm_set1_epi8(9)));
-    // Each 16-bit lane holds a high digit in its low byte and the low digit after it.
-    joined = _mm_or_si128(_mm_slli_epi16(_mm_and_si128(values, _mm_set1_epi16(0x00FF)), 4), _mm_srli_epi16(values, 8));
-    return _mm_or_si128(digit, letter);
-}
-
-bool all_set(__m128i lanes) { return _mm_movemask_epi8(lanes) == 0xFFFF; }
-
-// Sixteen hex digits as eight bytes at `out`; false (and `out` untouched)
-// when any of the characters is no hex digit.
-bool sixteen_digits(const char* digits, unsigned char* out) {
-    __m128i joined;
-    if (!all_set(digit_pairs(digits, joined))) return false;
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(joined, joined));
-    return true;
-}
-
-// Thirty-two hex digits as sixteen bytes at `out`, the same way.
-bool thirty_two_digits(const char* digits, unsigned char* out) {
-    __m128i first, second;
-    if (!all_set(_mm_and_si128(digit_pairs(digits, first), digit_pairs(digits + 16, second)))) return false;
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(first, second));
-    return true;
-}
-
-#if defined(PAKETLOG_DIGITS_AVX2)
-// Thirty-two characters at `digits` read as hex digits, their sixteen bytes
-// stored at `out`; 0xFF in each byte lane of the result whose character is a digit.
-__attribute__((target("avx2"))) inline __m256i thirty_two_pairs(const char* digits, unsigned char* out) {
-    const __m256i text = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(digits));
-    const __m256i from_zero = _mm256_sub_epi8(text, _mm256_set1_epi8('0'));
-    const __m256i from_a = _mm256_sub_epi8(_mm256_or_si256(text, _mm256_set1_epi8(0x20)), _mm256_set1_epi8('a'));
-    const __m256i digit = _mm256_cmpeq_epi8(_mm256_min_epu8(from_zero, _mm256_set1_epi8(9)), from_zero);
-    const __m256i letter = _mm256_cmpeq_epi8(_mm256_min_epu8(from_a, _mm256_set1_epi8(5)), from_a);
-    const __m256i values =
-        _mm256_add_epi8(_mm256_and_si256(text, _mm256_set1_epi8(0x0F)), _mm256_and_si256(letter, _mm256_set1_epi8(9)));
-    // Each pair of digits times (16, 1), summed: one 16-bit lane a byte.
-    const __m256i pairs = _mm256_maddubs_epi16(values, _mm256_set1_epi16(0x0110));
-    // Packed within each half, then the two halves' bytes brought together.
-    const __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi16(pairs, pairs), 0x08);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm256_castsi256_si128(packed));
-    return _mm256_or_si256(digit, letter);
-}
-
-// plain_hex_digits() thirty-two digits at a time, for a line of at least as many.
-__attribute__((target("avx2"))) bool all_digits_avx2(const char* text, std::size_t length, unsigned char* out) {
-    __m256i digits = _mm256_set1_epi8(-1);
-    std::size_t i = 0;
-    for (; i + 32 <= length; i += 32) digits = _mm256_and_si256(digits, thirty_two_pairs(text + i, out + i / 2));
-    if (i != length)
-        digits = _mm256_and_si256(digits, thirty_two_pairs(text + length - 32, out + length / 2 - 16));
-    return _mm256_movemask_epi8(digits) == -1;
-}
-
-// plain_hex_line() thirty-two characters at a time.
-__attribute__((target("avx2"))) bool line_of_digits_avx2(const char* text, std::size_t& length, unsigned char* out) {
-    for (std::size_t i = 0; i / 2 + 16 <= kMaxPacketLength; i += 32) {
-        const unsigned others = ~static_cast<unsigned>(_mm256_movemask_epi8(thirty_two_pairs(text + i, out + i / 2)));
-        if (others == 0) continue;
-        const std::size_t end = i + static_cast<std::size_t>(__builtin_ctz(others));
-        if (text[end] != '\n' || end == 0 || end % 2 != 0) return false;
-        length = end;
-        return true;
-    }
-    return false;
-}
-#endif
-
-// plain_hex_digits() sixteen digits at a time, the last sixteen overlapping
-// the ones before, whether all were digits judged once at the end.
-bool all_digits(const char* text, std::size_t length, unsigned char* out) {
-    __m128i digits = _mm_set1_epi8(-1);
-    __m128i joined;
-    std::size_t i = 0;
-    for (; i + 16 <= length; i += 16) {
-        digits = _mm_and_si128(digits, digit_pairs(text + i, joined));
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i / 2), _mm_packus_epi16(joined, joined));
-    }
-    if (i != length) {
-        digits = _mm_and_si128(digits, digit_pairs(text + length - 16, joined));
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + length / 2 - 8), _mm_packus_epi16(joined, joined));
-    }
-    return all_set(digits);
-}
-
-#else
 // Sixteen hex digits as eight bytes at `out`; false (and `out` written with
 // anything) when any of the characters is no hex digit.
 bool sixteen_digits(const char* digits, unsigned char* out) {
@@ -210,27 +109,16 @@ std::string shown_char(char c) {
 
 bool plain_hex_digits(std::string_view text, unsigned char* out, bool wide) {
     const std::size_t length = text.size();
-#if defined(__SSE2__)
+#if defined(PAKETLOG_HEX_SIMD)
     if (length < 16) return false;
 #endif
     if (length == 0 || length % 2 != 0 || length / 2 > kMaxPacketLength) return false;
-#if defined(PAKETLOG_DIGITS_AVX2)
-    if (wide && length >= 32 && cpu_has_avx2()) return all_digits_avx2(text.data(), length, out);
+#if defined(PAKETLOG_HEX_AVX2)
+    if (wide && length >= 32 && cpu_has_avx2()) return hex_simd::all_digits_avx2(text.data(), length, out);
 #else
     (void)wide;
 #endif
     return all_digits(text.data(), length, out);
-}
-
-bool plain_hex_line(const char* text, std::size_t& length, unsigned char* out) {
-#if defined(PAKETLOG_DIGITS_AVX2)
-    return cpu_has_avx2() && line_of_digits_avx2(text, length, out);
-#else
-    (void)text;
-    (void)length;
-    (void)out;
-    return false;
-#endif
 }
 
 HexScan scan_hex_line(std::string_view line, PacketBytes& bytes) {

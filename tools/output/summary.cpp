@@ -9,8 +9,9 @@ namespace paketlog {
 namespace tool {
 namespace {
 
+// The label of a type's count: its name, or its code; `type` past the names: too short for one.
 std::string type_label(const Summary::Names& names, std::size_t type) {
-    if (type == 256) return "(too short)";
+    if (type >= names.size()) return "(too short)";
     if (!names[type].empty()) return names[type];
     char code[24];
     std::snprintf(code, sizeof code, "unknown 0x%02zX", type);
@@ -31,7 +32,7 @@ std::string packets(unsigned long n) { return std::to_string(n) + (n == 1 ? " pa
 
 void Summary::add(int type, bool listed, std::int64_t seance, bool truncated, const CaptureTime* time) {
     ++packets_;
-    ++per_type_[type < 0 ? 256 : static_cast<std::size_t>(type)];
+    ++per_type_[type < 0 ? kTooShort : static_cast<std::size_t>(type)];
     if (truncated) ++truncated_;
     if (type >= 0 && !listed) ++unknown_;
     if (seance < 0) return;
@@ -95,8 +96,8 @@ std::string Summary::json(const Names& names) const {
     for (std::size_t type = 0; type < per_type_.size(); ++type) {
         if (per_type_[type] == 0) continue;
         out += comma;
-        out += "{\"type\":" + (type == 256 ? std::string("null") : std::to_string(type));
-        out += ",\"name\":" + (type < 256 && !names[type].empty() ? json_string(names[type]) : std::string("null"));
+        out += "{\"type\":" + (type == kTooShort ? std::string("null") : std::to_string(type));
+        out += ",\"name\":" + (type != kTooShort && !names[type].empty() ? json_string(names[type]) : std::string("null"));
         out += ",\"count\":" + std::to_string(per_type_[type]) + "}";
         comma = ",";
     }

@@ -33,7 +33,8 @@ public:
 
     // `names` holds each type's name as the lines print it (UTF-8), "" for an
     // unlisted type.
-    using Names = std::array<std::string, 256>;
+    static constexpr std::size_t kTypes = 256;  // a type is one byte
+    using Names = std::array<std::string, kTypes>;
     std::string text(const Names& names) const;
     std::string json(const Names& names) const;
 
@@ -47,7 +48,8 @@ private:
     std::vector<std::pair<std::uint32_t, const Seance*>> busiest() const;
 
     unsigned long packets_ = 0;
-    std::array<unsigned long, 257> per_type_{};  // [256]: too short for a type
+    static constexpr std::size_t kTooShort = kTypes;  // the count of packets too short for a type
+    std::array<unsigned long, kTypes + 1> per_type_{};
     std::map<std::uint32_t, Seance> seances_;
     unsigned long other_seances_ = 0;  // packets of seances past kMaxSeances
     unsigned long module_reports_ = 0;

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -50,6 +51,19 @@ public:
     // byte (a form is at most seven bytes long).
     struct Table {
         std::array<std::uint64_t, 256> forms;
+
+        // The form of `byte` at `out`, a whole word stored (eight bytes of
+        // room); where the form ends.
+        char* put(unsigned char byte, char* out) const {
+            const std::uint64_t form = forms[byte];
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+            std::memcpy(out, &form, sizeof form);  // its lowest byte first
+#else
+            std::uint64_t word = form;
+            for (int i = 0; i < 8; ++i, word >>= 8) out[i] = static_cast<char>(word & 0xFF);
+#endif
+            return out + (form >> 56);
+        }
     };
 
 private:

@@ -6,29 +6,14 @@ The SVG is read with Python's XML parser; what it should hold is asked of
 TOOL itself: the lines (--seance) and JSON objects (--json) of the packets
 of SEANCES (a,b,c) in CAPTURE, with --port PORT.
 """
-import json
 import os
-import subprocess
 import sys
 import xml.etree.ElementTree as ET
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from tool_packets import call_packets  # noqa: E402
+
 SVG = "{http://www.w3.org/2000/svg}"
-
-
-def tool_lines(tool, capture, port, seances, *extra):
-    args = [tool, "--port", port, *extra, "-r", capture]
-    for s in seances:
-        args += ["--seance", s]
-    return subprocess.run(args, check=True, capture_output=True, text=True, env=dict(os.environ, TZ="UTC")).stdout.splitlines()
-
-
-def call_packets(tool, capture, port, seances):
-    """The lines and JSON objects of the packets of `seances` that belong to
-    calls: listed types (they have a name), module reports (208-211) not."""
-    lines = tool_lines(tool, capture, port, seances)
-    objects = [json.loads(l) for l in tool_lines(tool, capture, port, seances, "--json")]
-    kept = [(l, o) for l, o in zip(lines, objects) if "name" in o and not 208 <= o["type"] <= 211]
-    return [l for l, _ in kept], [o for _, o in kept]
 
 
 def messages(root):
