@@ -26,6 +26,16 @@ int dlt_of(std::uint32_t link_type) { return link_type == 101 ? DLT_RAW : static
 
 std::uint32_t swap32(std::uint32_t v) { return v >> 24 | (v >> 8 & 0xFF00) | (v << 8 & 0xFF0000) | v << 24; }
 
+// fraction / 2^shift of a second in nanoseconds, rounded down, without a
+// 128-bit product (32-bit machines have none): fraction is below 2^shift,
+// shift at most 63, so each partial product fits in 64 bits.
+std::uint64_t binary_fraction_in_nanoseconds(std::uint64_t fraction, int shift) {
+    constexpr std::uint64_t kBillion = 1000000000u;
+    if (shift <= 32) return fraction * kBillion >> shift;
+    const std::uint64_t high = fraction >> 32, low = fraction & 0xFFFFFFFFu;
+    return (high * kBillion + (low * kBillion >> 32)) >> (shift - 32);
+}
+
 }  // namespace
 
 std::unique_ptr<PcapngFile> PcapngFile::open(const std::vector<unsigned char>& head, int rest) {
@@ -154,7 +164,7 @@ PcapngFile::Next PcapngFile::packet(std::uint32_t type, std::uint32_t length, Ca
     const std::uint64_t fraction = stamp % i.units;
     std::uint64_t nanoseconds = 0;
     if (i.binary)
-        nanoseconds = static_cast<std::uint64_t>((static_cast<unsigned __int128>(fraction) * 1000000000u) >> i.shift);
+        nanoseconds = binary_fraction_in_nanoseconds(fraction, i.shift);
     else if (i.units <= 1000000000u)
         nanoseconds = fraction * (1000000000u / i.units);
     else
